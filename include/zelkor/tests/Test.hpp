@@ -1,0 +1,125 @@
+#pragma once
+// The test tree that every builder returns: named groups, unit test cases and
+// RapidCheck properties. Running it is the business of a runner (GTest.hpp).
+
+#include <concepts>
+#include <functional>
+#include <ostream>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <variant>
+#include <vector>
+
+#include <rapidcheck.h>
+
+namespace zelkor::tests {
+
+// The verdict of one property run, with RapidCheck's report (counterexample,
+// and for a failure the RC_PARAMS line that reproduces it).
+struct PropertyResult {
+    enum class Status { Passed, Failed, GaveUp, Skipped };
+    Status status = Status::Passed;
+    std::string report;
+};
+
+// A unit test case: `run` returns normally on success, throws AssertionFailure
+// when an assertion does not hold and anything else on an error.
+struct TestCase {
+    std::string name;
+    std::function<void()> run;
+};
+
+// A property. `check` takes the identifier RapidCheck files the property under
+// (the runner passes the full test name) so that RC_PARAMS="reproduce=..."
+// replays exactly this property.
+struct TestProperty {
+    std::string name;
+    std::function<PropertyResult(const std::string& id)> check;
+};
+
+struct Test;
+
+struct TestGroup {
+    std::string name;
+    std::vector<Test> tests;
+};
+
+struct Test {
+    std::variant<TestCase, TestProperty, TestGroup> node;
+
+    const std::string& name() const;
+};
+
+Test testCase(std::string name, std::function<void()> assertion);
+Test testGroup(std::string name, std::vector<Test> tests);
+
+namespace detail {
+PropertyResult checkProperty(const rc::detail::Property& property, const std::string& id);
+}
+
+// Any RapidCheck testable: a callable whose arguments are drawn with
+// rc::Arbitrary and which returns void or bool (or uses RC_ASSERT / RC_PRE).
+template <class Prop>
+Test testProperty(std::string name, Prop prop) {
+    auto property = rc::detail::toProperty(std::move(prop));
+    return Test{TestProperty{std::move(name), [property = std::move(property)](const std::string& id) {
+                                 return detail::checkProperty(property, id);
+                             }}};
+}
+
+// Thrown by assertEqual; any other exception escaping a case is an error.
+class AssertionFailure : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+namespace detail {
+
+template <class T>
+concept Streamable = requires(std::ostream& os, const T& v) { os << v; };
+
+template <class T>
+concept Encodable = requires(const T& v) { v.encode(); };
+
+// How values appear in failure reports: their operator<< where they have one,
+// a digest as the rendering of its encoding, a pair as (first, second).
+template <class T>
+void render(std::ostream& os, const T& value) {
+    if constexpr (Streamable<T>) {
+        os << value;
+    } else if constexpr (Encodable<T>) {
+        os << value.encode();
+    } else {
+        static_assert(sizeof(T) == 0, "no text rendering for this type");
+    }
+}
+
+template <class A, class B>
+void render(std::ostream& os, const std::pair<A, B>& value) {
+    os << '(';
+    render(os, value.first);
+    os << ", ";
+    render(os, value.second);
+    os << ')';
+}
+
+}  // namespace detail
+
+// Passes when expected == actual; otherwise throws AssertionFailure whose
+// message is the prefix followed by both values.
+template <class T>
+void assertEqual(std::string_view prefix, const T& expected, const T& actual) {
+    if (expected == actual) return;
+    std::ostringstream msg;
+    if (!prefix.empty()) msg << prefix << '\n';
+    msg << "expected: ";
+    detail::render(msg, expected);
+    msg << "\n but got: ";
+    detail::render(msg, actual);
+    throw AssertionFailure(msg.str());
+}
+
+}  // namespace zelkor::tests

@@ -1,0 +1,123 @@
+#include "zelkor/tests/GTest.hpp"
+
+#include <exception>
+#include <set>
+#include <typeinfo>
+#include <utility>
+
+#include <gtest/gtest.h>
+
+namespace zelkor::tests {
+
+namespace {
+
+class CaseTest : public ::testing::Test {
+public:
+    explicit CaseTest(TestCase test) : test_(std::move(test)) {}
+    void TestBody() override {
+        try {
+            test_.run();
+        } catch (const AssertionFailure& failure) {
+            ADD_FAILURE() << "Assertion failed: " << failure.what();
+        } catch (const std::exception& error) {
+            ADD_FAILURE() << "Error (" << typeid(error).name() << "): " << error.what();
+        } catch (...) {
+            ADD_FAILURE() << "Error: an exception of unknown type";
+        }
+    }
+
+private:
+    TestCase test_;
+};
+
+class PropertyTest : public ::testing::Test {
+public:
+    PropertyTest(TestProperty test, std::string id) : test_(std::move(test)), id_(std::move(id)) {}
+    void TestBody() override {
+        const PropertyResult result = test_.check(id_);
+        switch (result.status) {
+        case PropertyResult::Status::Passed:
+            break;
+        case PropertyResult::Status::Failed:
+            ADD_FAILURE() << "Property failed: " << result.report;
+            break;
+        case PropertyResult::Status::GaveUp:
+            ADD_FAILURE() << "Property gave up (too many discarded cases): " << result.report;
+            break;
+        case PropertyResult::Status::Skipped:
+            GTEST_SKIP() << "Property not selected by RC_PARAMS reproduce";
+        }
+    }
+
+private:
+    TestProperty test_;
+    std::string id_;
+};
+
+// Names already taken, so that repeats can be told apart.
+class NameTable {
+public:
+    NameTable() {
+        const auto& unit = *::testing::UnitTest::GetInstance();
+        for (int i = 0; i < unit.total_test_suite_count(); ++i) {
+            const auto& suite = *unit.GetTestSuite(i);
+            for (int j = 0; j < suite.total_test_count(); ++j) {
+                taken_.insert(full(suite.name(), suite.GetTestInfo(j)->name()));
+            }
+        }
+    }
+
+    std::string unique(const std::string& suite, const std::string& name) {
+        std::string candidate = name;
+        for (int n = 2; taken_.count(full(suite, candidate)) != 0; ++n) {
+            candidate = name + "#" + std::to_string(n);
+        }
+        taken_.insert(full(suite, candidate));
+        return candidate;
+    }
+
+private:
+    static std::string full(const std::string& suite, const std::string& name) {
+        return suite + '\n' + name;  // a newline cannot occur in either part
+    }
+    std::set<std::string> taken_;
+};
+
+std::string join(const std::string& suite, const std::string& group) {
+    return suite.empty() ? group : suite + "/" + group;
+}
+
+void registerAll(const std::vector<Test>& tests, const std::string& suite, NameTable& names) {
+    const std::string leafSuite = suite.empty() ? "zelkor-tests" : suite;
+    for (const Test& test : tests) {
+        if (const auto* group = std::get_if<TestGroup>(&test.node)) {
+            registerAll(group->tests, join(suite, group->name), names);
+        } else if (const auto* leaf = std::get_if<TestCase>(&test.node)) {
+            const std::string name = names.unique(leafSuite, leaf->name);
+            ::testing::RegisterTest(leafSuite.c_str(), name.c_str(), nullptr, nullptr, __FILE__, __LINE__,
+                                    [leaf = *leaf]() -> ::testing::Test* { return new CaseTest(leaf); });
+        } else {
+            const auto& prop = std::get<TestProperty>(test.node);
+            const std::string name = names.unique(leafSuite, prop.name);
+            ::testing::RegisterTest(leafSuite.c_str(), name.c_str(), nullptr, nullptr, __FILE__, __LINE__,
+                                    [prop, id = leafSuite + "/" + name]() -> ::testing::Test* {
+                                        return new PropertyTest(prop, id);
+                                    });
+        }
+    }
+}
+
+}  // namespace
+
+void registerTests(const std::vector<Test>& tests, const std::string& suite) {
+    NameTable names;
+    registerAll(tests, suite, names);
+}
+
+int defaultMain(const std::vector<Test>& tests, int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    registerTests(tests, "");
+    return RUN_ALL_TESTS();
+}
+
+}  // namespace zelkor::tests

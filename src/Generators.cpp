@@ -1,0 +1,64 @@
+#include "zelkor/tests/detail/Generators.hpp"
+
+#include <algorithm>
+#include <vector>
+
+namespace zelkor::tests::detail {
+
+namespace {
+
+// Uniform over 0..max by rejection: keep the low bits under the smallest
+// all-ones mask covering max and draw again while the value is above max.
+std::uint64_t uniformUpTo(rc::Random& random, std::uint64_t max, std::uint64_t mask) {
+    for (;;) {
+        const std::uint64_t value = random.next() & mask;
+        if (value <= max) return value;
+    }
+}
+
+// The number of random bits behind one byte at this size: RapidCheck scales
+// integers linearly with the size, nominally 100, rounding to nearest.
+int bitsPerByte(int size) {
+    constexpr int nominal = 100;
+    const int clamped = std::clamp(size, 0, nominal);
+    return std::min(8, (clamped * 8 + nominal / 2) / nominal);
+}
+
+}  // namespace
+
+ByteString drawByteString(const rc::Random& random, int size) {
+    rc::Random lengthSource = random;
+    rc::Random byteSource = lengthSource.split();
+    const auto length = static_cast<std::size_t>(uniformUpTo(lengthSource, kMaxRandomLength, 0x1FFF));
+
+    std::vector<std::uint8_t> bytes(length);  // zero: what size 0 gives
+    const int bits = bitsPerByte(size);
+    if (bits > 0) {
+        // Each 64-bit draw yields as many independent `bits`-bit values as fit.
+        const std::uint64_t mask = (std::uint64_t{1} << bits) - 1;
+        const int perDraw = 64 / bits;
+        std::size_t i = 0;
+        while (i < length) {
+            std::uint64_t word = byteSource.next();
+            for (int k = 0; k < perDraw && i < length; ++k, word >>= bits) {
+                bytes[i++] = static_cast<std::uint8_t>(word & mask);
+            }
+        }
+    }
+    return ByteString(std::move(bytes));
+}
+
+ChunkedByteString drawChunkedByteString(const rc::Random& random, int size) {
+    rc::Random countSource = random;
+    rc::Random chunkSource = countSource.split();
+    const auto count = static_cast<std::size_t>(uniformUpTo(countSource, kMaxRandomChunks, 0xF));
+
+    std::vector<ByteString> chunks;
+    chunks.reserve(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        chunks.push_back(drawByteString(chunkSource.split(), size));
+    }
+    return ChunkedByteString::fromChunks(std::move(chunks));
+}
+
+}  // namespace zelkor::tests::detail

@@ -1,0 +1,43 @@
+#pragma once
+// Runs test trees inside the project's own tests, so they can check which
+// cases of a suite pass, fail or end in an error.
+
+#include <string>
+#include <vector>
+
+#include "zelkor/tests/Test.hpp"
+
+namespace zelkor::testsupport {
+
+struct Outcome {
+    enum class Kind { Passed, AssertionFailed, Error, PropertyFailed, GaveUp, Skipped };
+    Kind kind = Kind::Passed;
+    std::string message;
+};
+
+const char* kindName(Outcome::Kind kind);
+
+// A leaf with the names of its enclosing groups ("Group/Sub/leaf").
+struct Leaf {
+    std::string path;
+    const tests::Test* test;
+};
+
+std::vector<Leaf> leaves(const std::vector<tests::Test>& tree);
+std::vector<Leaf> leaves(const tests::Test& tree);
+
+// Runs one leaf (a case, or a property with RapidCheck's configured settings).
+Outcome run(const tests::Test& leaf);
+
+struct RunReport {
+    std::string path;
+    Outcome outcome;
+};
+
+// Runs every leaf; `onlyFailures` keeps just the ones that did not pass.
+std::vector<RunReport> runAll(const std::vector<tests::Test>& tree, bool onlyFailures = false);
+
+// The names of the top-level entries, in order.
+std::vector<std::string> names(const std::vector<tests::Test>& tree);
+
+}  // namespace zelkor::testsupport
