@@ -1,15 +1,28 @@
 #include "zelkor/tests/GTest.hpp"
 
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <exception>
+#include <memory>
 #include <set>
 #include <typeinfo>
 #include <utility>
 
+#include <cxxabi.h>
 #include <gtest/gtest.h>
 
 namespace zelkor::tests {
 
 namespace {
+
+// The readable name of an exception's dynamic type.
+std::string typeName(const std::exception& error) {
+    int status = 0;
+    std::unique_ptr<char, void (*)(void*)> name(abi::__cxa_demangle(typeid(error).name(), nullptr, nullptr, &status),
+                                                std::free);
+    return status == 0 && name ? name.get() : typeid(error).name();
+}
 
 class CaseTest : public ::testing::Test {
 public:
@@ -20,7 +33,7 @@ public:
         } catch (const AssertionFailure& failure) {
             ADD_FAILURE() << "Assertion failed: " << failure.what();
         } catch (const std::exception& error) {
-            ADD_FAILURE() << "Error (" << typeid(error).name() << "): " << error.what();
+            ADD_FAILURE() << "Error (" << typeName(error) << "): " << error.what();
         } catch (...) {
             ADD_FAILURE() << "Error: an exception of unknown type";
         }
@@ -88,7 +101,7 @@ std::string join(const std::string& suite, const std::string& group) {
 }
 
 void registerAll(const std::vector<Test>& tests, const std::string& suite, NameTable& names) {
-    const std::string leafSuite = suite.empty() ? "zelkor-tests" : suite;
+    const std::string leafSuite = suite.empty() ? "zelkor_tests" : suite;
     for (const Test& test : tests) {
         if (const auto* group = std::get_if<TestGroup>(&test.node)) {
             registerAll(group->tests, join(suite, group->name), names);
@@ -107,6 +120,37 @@ void registerAll(const std::vector<Test>& tests, const std::string& suite, NameT
     }
 }
 
+// After the run, one line per top-level group: how many of its tests passed,
+// failed and were skipped.
+class SummaryPrinter : public ::testing::EmptyTestEventListener {
+public:
+    void OnTestProgramEnd(const ::testing::UnitTest& unit) override {
+        struct Counts { int passed = 0, failed = 0, skipped = 0; };
+        std::vector<std::pair<std::string, Counts>> roots;
+        for (int i = 0; i < unit.total_test_suite_count(); ++i) {
+            const auto& suite = *unit.GetTestSuite(i);
+            const std::string name = suite.name();
+            const std::string root = name.substr(0, name.find('/'));
+            auto it = std::find_if(roots.begin(), roots.end(), [&](const auto& r) { return r.first == root; });
+            if (it == roots.end()) it = roots.insert(roots.end(), {root, Counts{}});
+            for (int j = 0; j < suite.total_test_count(); ++j) {
+                const auto& info = *suite.GetTestInfo(j);
+                if (!info.should_run()) continue;
+                if (info.result()->Skipped()) ++it->second.skipped;
+                else if (info.result()->Failed()) ++it->second.failed;
+                else ++it->second.passed;
+            }
+        }
+        std::printf("\nSummary by suite:\n");
+        for (const auto& [root, counts] : roots) {
+            if (counts.passed + counts.failed + counts.skipped == 0) continue;
+            std::printf("  %-40s %6d passed %6d failed %6d skipped\n", root.c_str(), counts.passed, counts.failed,
+                        counts.skipped);
+        }
+        std::fflush(stdout);
+    }
+};
+
 }  // namespace
 
 void registerTests(const std::vector<Test>& tests, const std::string& suite) {
@@ -117,6 +161,7 @@ void registerTests(const std::vector<Test>& tests, const std::string& suite) {
 int defaultMain(const std::vector<Test>& tests, int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     registerTests(tests, "");
+    ::testing::UnitTest::GetInstance()->listeners().Append(new SummaryPrinter);
     return RUN_ALL_TESTS();
 }
 

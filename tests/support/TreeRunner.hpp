@@ -25,6 +25,9 @@ struct Leaf {
 
 std::vector<Leaf> leaves(const std::vector<tests::Test>& tree);
 std::vector<Leaf> leaves(const tests::Test& tree);
+// Leaves point into the tree, so it must outlive them.
+std::vector<Leaf> leaves(std::vector<tests::Test>&&) = delete;
+std::vector<Leaf> leaves(tests::Test&&) = delete;
 
 // Runs one leaf (a case, or a property with RapidCheck's configured settings).
 Outcome run(const tests::Test& leaf);

@@ -17,7 +17,7 @@ namespace zelkor::tests {
 void registerTests(const std::vector<Test>& tests, const std::string& suite);
 
 // InitGoogleTest, registerTests (suite names come from the groups alone, and
-// leaves outside every group go to the suite "zelkor-tests"), RUN_ALL_TESTS.
+// leaves outside every group go to the suite "zelkor_tests"), RUN_ALL_TESTS.
 int defaultMain(const std::vector<Test>& tests, int argc, char** argv);
 
 }  // namespace zelkor::tests

@@ -1,0 +1,68 @@
+#pragma once
+// HMAC (RFC 2104) over any Hash D:
+//   H((K' ^ opad) || H((K' ^ ipad) || message))
+// where K' is the key, hashed first when longer than a block of D, then padded
+// with zeros to a block. A digest type with its own static hmac (overloads for
+// ByteString and ChunkedByteString messages) gets that called instead.
+
+#include <cstddef>
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "zelkor/ByteString.hpp"
+#include "zelkor/Hash.hpp"
+
+namespace zelkor {
+
+namespace detail {
+
+// The key as one block of D: hashed first when longer than a block, then
+// padded with zeros.
+template <Hash D>
+std::vector<std::uint8_t> hmacKeyBlock(const ByteString& key) {
+    if (D::blockLength < 8) {
+        throw std::invalid_argument("hmac: the digest's block length (" + std::to_string(D::blockLength) +
+                                    " bits) is less than one byte");
+    }
+    const std::size_t blockBytes = static_cast<std::size_t>(D::blockLength) / 8;
+    const ByteString shortKey = key.size() > blockBytes ? D::hash(key).encode() : key;
+    std::vector<std::uint8_t> block(blockBytes, 0);
+    for (std::size_t i = 0; i < shortKey.size() && i < blockBytes; ++i) block[i] = shortKey[i];
+    return block;
+}
+
+inline ByteString xorWith(std::vector<std::uint8_t> block, std::uint8_t pad) {
+    for (auto& byte : block) byte ^= pad;
+    return ByteString(std::move(block));
+}
+
+// The message reaches D::hash as chunks behind the inner key block, so a long
+// message is never gathered into one buffer.
+template <Hash D>
+D genericHmac(const ByteString& key, const std::vector<ByteString>& messageChunks) {
+    const std::vector<std::uint8_t> keyBlock = hmacKeyBlock<D>(key);
+    std::vector<ByteString> inner;
+    inner.reserve(messageChunks.size() + 1);
+    inner.push_back(xorWith(keyBlock, 0x36));
+    inner.insert(inner.end(), messageChunks.begin(), messageChunks.end());
+    const D innerDigest = D::hash(ChunkedByteString::fromChunks(std::move(inner)));
+    return D::hash(xorWith(keyBlock, 0x5c) + innerDigest.encode());
+}
+
+}  // namespace detail
+
+template <Hash D>
+D hmac(const ByteString& key, const ChunkedByteString& message) {
+    if constexpr (requires { D::hmac(key, message); }) return D::hmac(key, message);
+    else return detail::genericHmac<D>(key, message.chunks());
+}
+
+template <Hash D>
+D hmac(const ByteString& key, const ByteString& message) {
+    if constexpr (requires { D::hmac(key, message); }) return D::hmac(key, message);
+    else return detail::genericHmac<D>(key, {message});
+}
+
+}  // namespace zelkor

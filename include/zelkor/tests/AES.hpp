@@ -1,0 +1,118 @@
+#pragma once
+// Known-answer tests for AES: every usable record of the installed NIST vector
+// files (Test/KAT_AES) becomes one case, followed by the block-cipher property
+// groups.
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "zelkor/BlockCipher.hpp"
+#include "zelkor/ByteString.hpp"
+#include "zelkor/Modes.hpp"
+#include "zelkor/tests/Crypto.hpp"
+#include "zelkor/tests/ParseNistKATs.hpp"
+#include "zelkor/tests/Test.hpp"
+#include "zelkor/tests/detail/AesFileModes.hpp"
+#include "zelkor/tests/detail/BlockCipherPropTests.hpp"
+#include "zelkor/tests/detail/VectorDirectory.hpp"
+
+namespace zelkor::tests {
+
+namespace aes_detail {
+
+// The file's operation applied to one input; the next IV of a mode is dropped.
+template <BlockCipher K>
+ByteString applyOperation(FileMode fileMode, const K& key, const std::optional<IV<K>>& iv,
+                          const ByteString& input) {
+    const bool encrypt = fileMode.direction == Direction::Encrypt;
+    switch (fileMode.mode) {
+    case Mode::ECB: return encrypt ? key.encryptBlock(input) : key.decryptBlock(input);
+    case Mode::CBC: return (encrypt ? zelkor::cbc(key, *iv, input) : zelkor::unCbc(key, *iv, input)).first;
+    case Mode::CFB: return (encrypt ? zelkor::cfb(key, *iv, input) : zelkor::unCfb(key, *iv, input)).first;
+    case Mode::OFB: return (encrypt ? zelkor::ofb(key, *iv, input) : zelkor::unOfb(key, *iv, input)).first;
+    }
+    throwUnknownMode("applyOperation", fileMode.mode);
+}
+
+// One known-answer case. It owns its key, IV and field texts; the input and
+// expected output are decoded only when it runs.
+template <BlockCipher K>
+struct KnownAnswer {
+    std::string name;
+    FileMode fileMode;
+    K key;
+    std::optional<IV<K>> iv;  // present exactly for the modes with an IV
+    std::string inputHex;
+    std::string expectedHex;
+
+    void operator()() const {
+        const ByteString computed = applyOperation(fileMode, key, iv, hexStringToBS(inputHex));
+        assertEqual(name, computed, hexStringToBS(expectedHex));
+    }
+};
+
+// The case for one record, or none when a field is missing, the IV does not
+// decode or buildKey refuses the key. Odd-length KEY or IV hex throws here.
+template <BlockCipher K>
+std::optional<Test> makeCase(std::string_view fileName, FileMode fileMode, const Record& record) {
+    std::optional<IV<K>> iv;
+    if (usesIV(fileMode.mode)) {
+        const std::optional<std::string> ivHex = lookup(record, "IV");
+        if (!ivHex) return std::nullopt;
+        iv = IV<K>::decode(hexStringToBS(*ivHex));
+        if (!iv) return std::nullopt;
+    }
+    const std::optional<std::string> count = lookup(record, "COUNT");
+    const std::optional<std::string> ciphertext = lookup(record, "CIPHERTEXT");
+    const std::optional<std::string> plaintext = lookup(record, "PLAINTEXT");
+    const std::optional<std::string> keyHex = lookup(record, "KEY");
+    if (!count || !ciphertext || !plaintext || !keyHex) return std::nullopt;
+    std::optional<K> key = K::buildKey(hexStringToBS(*keyHex));
+    if (!key) return std::nullopt;
+
+    std::string name = std::string(fileName) + "-" + *count;
+    const bool encrypt = fileMode.direction == Direction::Encrypt;
+    KnownAnswer<K> knownAnswer{name,
+                               fileMode,
+                               std::move(*key),
+                               std::move(iv),
+                               encrypt ? *plaintext : *ciphertext,
+                               encrypt ? *ciphertext : *plaintext};
+    return testCase(std::move(name), std::move(knownAnswer));
+}
+
+}  // namespace aes_detail
+
+// Reads Test/KAT_AES now (throwing on I/O errors and on odd-length KEY or IV
+// hex), and returns one case per usable record, named "<file name>-<COUNT>",
+// in listing, category and record order, then the two block-cipher property
+// groups. Each file's categories go with that file's own name.
+template <BlockCipher K>
+std::vector<Test> makeAESTests() {
+    std::vector<Test> out;
+    for (const detail::LoadedFile& file : detail::loadVectorDirectory("KAT_AES", "COUNT")) {
+        const std::string_view fileName = detail::fileNameOf(file.path);
+        const std::optional<aes_detail::FileMode> fileMode = aes_detail::fileModeOf(fileName);
+        if (!fileMode) continue;
+        for (const Category& category : file.categories) {
+            for (const Record& record : category.records) {
+                if (auto test = aes_detail::makeCase<K>(fileName, *fileMode, record)) {
+                    out.push_back(std::move(*test));
+                }
+            }
+        }
+    }
+    for (Test& group : makeBlockCipherPropTests<K>()) out.push_back(std::move(group));
+    return out;
+}
+
+// The witness only selects the cipher type.
+template <BlockCipher K>
+std::vector<Test> makeAESTests(const K&) {
+    return makeAESTests<K>();
+}
+
+}  // namespace zelkor::tests

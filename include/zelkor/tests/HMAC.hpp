@@ -1,0 +1,65 @@
+#pragma once
+// Known-answer tests for HMAC over the SHA family from the NIST response files
+// in Test/KAT_HMAC. The builders return the cases alone, with no property group.
+
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "zelkor/Hash.hpp"
+#include "zelkor/Hmac.hpp"
+#include "zelkor/tests/Crypto.hpp"
+#include "zelkor/tests/Test.hpp"
+#include "zelkor/tests/detail/HmacRecords.hpp"
+#include "zelkor/tests/detail/ShaHmacFields.hpp"
+
+namespace zelkor::tests {
+
+namespace hmac_detail {
+
+// Computes the full-length HMAC of the contiguous message and of its 37-byte
+// chunks, keeps the first Tlen bytes of each and asserts both equal Mac.
+template <Hash D>
+void runCase(const std::string& name, const HmacRecord& record) {
+    const ByteString key = hexStringToBS(record.key);
+    const ByteString message = hexStringToBS(record.msg);
+    const ByteString expected = hexStringToBS(record.mac);
+    const std::size_t tagBytes = detail::byteCountField("Tlen", record.tlen);
+    const ByteString strict = zelkor::hmac<D>(key, message).encode().take(tagBytes);
+    const ByteString chunked =
+        zelkor::hmac<D>(key, ChunkedByteString::chunksOf(37, message)).encode().take(tagBytes);
+    assertEqual(name, std::pair{strict, chunked}, std::pair{expected, expected});
+}
+
+// One case per selected record, named "NistHMAC" + algorithm + "-" + the
+// quoted Count text (names need not be unique).
+template <Hash D>
+std::vector<Test> getTests(std::string_view algorithm) {
+    std::vector<HmacRecord> records = selectedRecords(algorithm);
+    std::vector<Test> cases;
+    cases.reserve(records.size());
+    const std::string prefix = "NistHMAC" + std::string(algorithm) + "-";
+    for (auto& record : records) {
+        std::string name = prefix + detail::quoteText(record.count);
+        cases.push_back(testCase(name, [name, record = std::move(record)] { runCase<D>(name, record); }));
+    }
+    return cases;
+}
+
+}  // namespace hmac_detail
+
+// The witness only selects the digest type.
+template <Hash D> std::vector<Test> makeSHA1HMACTests() { return hmac_detail::getTests<D>("SHA1"); }
+template <Hash D> std::vector<Test> makeSHA224HMACTests() { return hmac_detail::getTests<D>("SHA224"); }
+template <Hash D> std::vector<Test> makeSHA256HMACTests() { return hmac_detail::getTests<D>("SHA256"); }
+template <Hash D> std::vector<Test> makeSHA384HMACTests() { return hmac_detail::getTests<D>("SHA384"); }
+template <Hash D> std::vector<Test> makeSHA512HMACTests() { return hmac_detail::getTests<D>("SHA512"); }
+
+template <Hash D> std::vector<Test> makeSHA1HMACTests(const D&) { return makeSHA1HMACTests<D>(); }
+template <Hash D> std::vector<Test> makeSHA224HMACTests(const D&) { return makeSHA224HMACTests<D>(); }
+template <Hash D> std::vector<Test> makeSHA256HMACTests(const D&) { return makeSHA256HMACTests<D>(); }
+template <Hash D> std::vector<Test> makeSHA384HMACTests(const D&) { return makeSHA384HMACTests<D>(); }
+template <Hash D> std::vector<Test> makeSHA512HMACTests(const D&) { return makeSHA512HMACTests<D>(); }
+
+}  // namespace zelkor::tests

@@ -1,0 +1,10 @@
+#pragma once
+// The whole primitive contract: byte strings, block ciphers and their modes,
+// ESP padding, hashes and HMAC.
+
+#include "zelkor/BlockCipher.hpp"
+#include "zelkor/ByteString.hpp"
+#include "zelkor/Hash.hpp"
+#include "zelkor/Hmac.hpp"
+#include "zelkor/Modes.hpp"
+#include "zelkor/Padding.hpp"

@@ -1,0 +1,198 @@
+#include "OpenSSLAES.hpp"
+
+#include <algorithm>
+#include <array>
+#include <climits>
+#include <stdexcept>
+#include <string>
+
+#include <openssl/crypto.h>
+#include <openssl/evp.h>
+
+#include "OpenSSLErrors.hpp"
+
+namespace zelkor::reference::detail {
+namespace {
+
+constexpr std::size_t kBlockBytes = 16;
+constexpr std::size_t kModes = 5;
+
+std::size_t modeIndex(AESMode mode) { return static_cast<std::size_t>(mode); }
+
+std::size_t sizeIndex(int bits) {
+    switch (bits) {
+    case 128: return 0;
+    case 192: return 1;
+    case 256: return 2;
+    }
+    throw std::invalid_argument("AES key length of " + std::to_string(bits) + " bits");
+}
+
+// Fetched once per process (an implicit fetch on every init is slow in
+// OpenSSL 3); they stay alive until the process ends.
+const EVP_CIPHER* fetchCipher(int bits, AESMode mode) {
+    static const auto ciphers = [] {
+        static constexpr const char* kModeNames[kModes] = {"ECB", "CBC", "CFB", "OFB", "CTR"};
+        static constexpr int kBits[3] = {128, 192, 256};
+        std::array<std::array<EVP_CIPHER*, kModes>, 3> fetched{};
+        for (std::size_t s = 0; s < 3; ++s) {
+            for (std::size_t m = 0; m < kModes; ++m) {
+                const std::string name = "AES-" + std::to_string(kBits[s]) + "-" + kModeNames[m];
+                fetched[s][m] = EVP_CIPHER_fetch(nullptr, name.c_str(), nullptr);
+                if (fetched[s][m] == nullptr) throwOpenSSLError("EVP_CIPHER_fetch " + name);
+            }
+        }
+        return fetched;
+    }();
+    return ciphers[sizeIndex(bits)][modeIndex(mode)];
+}
+
+// EVP lengths are ints: longer chunks go through in slices.
+constexpr std::size_t kMaxSlice = std::size_t{1} << 30;
+
+// The last whole block of a byte stream that arrives in pieces.
+class LastWholeBlock {
+public:
+    explicit LastWholeBlock(const ByteString& initial) : last_(initial) {}
+
+    void feed(const unsigned char* data, std::size_t size) {
+        while (size > 0) {
+            const std::size_t take = std::min(kBlockBytes - filling_.size(), size);
+            filling_.insert(filling_.end(), data, data + take);
+            data += take;
+            size -= take;
+            if (filling_.size() == kBlockBytes) {
+                last_ = ByteString(filling_);
+                filling_.clear();
+            }
+        }
+    }
+
+    const ByteString& last() const { return last_; }
+
+private:
+    ByteString last_;
+    std::vector<std::uint8_t> filling_;
+};
+
+}  // namespace
+
+// One initialised context per mode and direction, never used directly: every
+// operation works on its own copy, so the schedule is shared read-only.
+struct AESKeySchedule {
+    int bits = 0;
+    std::array<std::array<CipherCtx, 2>, kModes> templates;
+
+    const EVP_CIPHER_CTX* ctx(AESMode mode, bool encrypt) const {
+        return templates[modeIndex(mode)][encrypt ? 1 : 0].get();
+    }
+};
+
+std::shared_ptr<const AESKeySchedule> makeAESKeySchedule(int bits, const ByteString& key) {
+    if (key.size() * 8 != static_cast<std::size_t>(bits)) {
+        throw std::invalid_argument("AES-" + std::to_string(bits) + " key of " + std::to_string(key.size()) +
+                                    " bytes");
+    }
+    auto schedule = std::make_shared<AESKeySchedule>();
+    schedule->bits = bits;
+    for (std::size_t m = 0; m < kModes; ++m) {
+        const auto mode = static_cast<AESMode>(m);
+        for (int encrypt = 0; encrypt < 2; ++encrypt) {
+            CipherCtx ctx = newCipherCtx();
+            check(EVP_CipherInit_ex2(ctx.get(), fetchCipher(bits, mode), key.data(), nullptr, encrypt, nullptr),
+                  "EVP_CipherInit_ex2");
+            check(EVP_CIPHER_CTX_set_padding(ctx.get(), 0), "EVP_CIPHER_CTX_set_padding");
+            schedule->templates[m][static_cast<std::size_t>(encrypt)] = std::move(ctx);
+        }
+    }
+    return schedule;
+}
+
+namespace {
+
+CipherCtx copyOf(const EVP_CIPHER_CTX* source) {
+    CipherCtx ctx = newCipherCtx();
+    check(EVP_CIPHER_CTX_copy(ctx.get(), source), "EVP_CIPHER_CTX_copy");
+    return ctx;
+}
+
+// Runs `in` through the context, appending to `out`.
+void update(EVP_CIPHER_CTX* ctx, const ByteString& in, std::vector<std::uint8_t>& out) {
+    for (std::size_t pos = 0; pos < in.size(); pos += kMaxSlice) {
+        const std::size_t slice = std::min(kMaxSlice, in.size() - pos);
+        const std::size_t start = out.size();
+        out.resize(start + slice + kBlockBytes);
+        int produced = 0;
+        check(EVP_CipherUpdate(ctx, out.data() + start, &produced, in.data() + pos, static_cast<int>(slice)),
+              "EVP_CipherUpdate");
+        out.resize(start + static_cast<std::size_t>(produced));
+    }
+}
+
+void requireWholeBlocks(const char* operation, std::size_t length) {
+    if (length % kBlockBytes != 0) {
+        throw std::invalid_argument(std::string(operation) + ": input of " + std::to_string(length) +
+                                    " bytes is not a whole number of 16-byte blocks");
+    }
+}
+
+}  // namespace
+
+ByteString aesBlocks(const AESKeySchedule& key, bool encrypt, const ByteString& blocks) {
+    requireWholeBlocks(encrypt ? "encryptBlock" : "decryptBlock", blocks.size());
+    CipherCtx ctx = copyOf(key.ctx(AESMode::ECB, encrypt));
+    std::vector<std::uint8_t> out;
+    out.reserve(blocks.size() + kBlockBytes);
+    update(ctx.get(), blocks, out);
+    return ByteString(std::move(out));
+}
+
+AESRunResult runAES(const AESKeySchedule& key, AESMode mode, bool encrypt, const ByteString& iv,
+                    std::span<const ByteString> chunks, const char* operation) {
+    if (mode == AESMode::ECB || mode == AESMode::CBC) {
+        std::size_t total = 0;
+        for (const ByteString& chunk : chunks) total += chunk.size();
+        requireWholeBlocks(operation, total);
+    }
+    CipherCtx ctx = copyOf(key.ctx(mode, encrypt));
+    if (mode != AESMode::ECB) {
+        if (iv.size() != kBlockBytes) {
+            throw std::invalid_argument(std::string(operation) + ": IV of " + std::to_string(iv.size()) +
+                                        " bytes, expected 16");
+        }
+        // Sets the IV only; the expanded key stays as copied.
+        check(EVP_CipherInit_ex2(ctx.get(), nullptr, nullptr, iv.data(), encrypt ? 1 : 0, nullptr),
+              "EVP_CipherInit_ex2");
+    }
+
+    // CFB's next IV is the last whole ciphertext block, which OpenSSL's state
+    // does not hold after a trailing partial block.
+    LastWholeBlock lastCiphertext(iv);
+    AESRunResult result;
+    result.chunks.reserve(chunks.size());
+    for (const ByteString& chunk : chunks) {
+        std::vector<std::uint8_t> out;
+        out.reserve(chunk.size() + kBlockBytes);
+        update(ctx.get(), chunk, out);
+        if (mode == AESMode::CFB) {
+            if (encrypt) lastCiphertext.feed(out.data(), out.size());
+            else lastCiphertext.feed(chunk.data(), chunk.size());
+        }
+        result.chunks.emplace_back(std::move(out));
+    }
+    std::array<unsigned char, 2 * kBlockBytes> tail{};
+    int tailLength = 0;
+    check(EVP_CipherFinal_ex(ctx.get(), tail.data(), &tailLength), "EVP_CipherFinal_ex");
+    if (tailLength != 0) throw OpenSSLError(std::string(operation) + ": EVP_CipherFinal_ex returned data");
+
+    if (mode == AESMode::CFB) {
+        result.nextIV = lastCiphertext.last();
+    } else if (mode != AESMode::ECB) {
+        std::array<unsigned char, kBlockBytes> next{};
+        check(EVP_CIPHER_CTX_get_updated_iv(ctx.get(), next.data(), next.size()), "EVP_CIPHER_CTX_get_updated_iv");
+        result.nextIV = ByteString(next.data(), next.size());
+    }
+    return result;
+}
+
+}  // namespace zelkor::reference::detail

@@ -1,0 +1,54 @@
+#include "zelkor/tests/detail/HmacRecords.hpp"
+
+#include <array>
+#include <optional>
+#include <stdexcept>
+#include <utility>
+
+#include "zelkor/tests/ParseNistKATs.hpp"
+#include "zelkor/tests/detail/ShaHmacFields.hpp"
+#include "zelkor/tests/detail/VectorDirectory.hpp"
+
+namespace zelkor::tests::hmac_detail {
+
+std::string_view algToLen(std::string_view algorithm) {
+    static constexpr std::array<std::pair<std::string_view, std::string_view>, 5> kLengths{{
+        {"SHA1", "20"}, {"SHA224", "28"}, {"SHA256", "32"}, {"SHA384", "48"}, {"SHA512", "64"},
+    }};
+    for (const auto& [name, length] : kLengths) {
+        if (name == algorithm) return length;
+    }
+    throw std::logic_error("Test.HMAC.algToLen: non-exhaustive match: no output length for algorithm "
+                           + detail::quoteText(algorithm));
+}
+
+std::vector<HmacRecord> selectedRecords(std::string_view algorithm) {
+    const auto files = detail::loadVectorDirectory("KAT_HMAC", "Count");
+    std::optional<std::string_view> wantedL;
+    std::vector<HmacRecord> records;
+    for (const auto& file : files) {
+        for (const auto& category : file.categories) {
+            const auto l = lookup(category.properties, "L");
+            if (!l) continue;
+            if (!wantedL) wantedL = algToLen(algorithm);
+            if (*l != *wantedL) continue;
+            for (const auto& record : category.records) {
+                auto msg = lookup(record, "Msg");
+                if (!msg) continue;
+                auto key = lookup(record, "Key");
+                if (!key) continue;
+                auto mac = lookup(record, "Mac");
+                if (!mac) continue;
+                auto count = lookup(record, "Count");
+                if (!count) continue;
+                auto tlen = lookup(record, "Tlen");
+                if (!tlen) continue;
+                records.push_back(
+                    {std::move(*count), std::move(*tlen), std::move(*key), std::move(*msg), std::move(*mac)});
+            }
+        }
+    }
+    return records;
+}
+
+}  // namespace zelkor::tests::hmac_detail

@@ -1,0 +1,266 @@
+#include "zelkor/tests/ParseNistKATs.hpp"
+
+#include <array>
+#include <cstdint>
+#include <cstring>
+#include <ostream>
+
+#include "zelkor/tests/detail/KATLines.hpp"
+
+namespace zelkor::tests {
+
+namespace {
+
+// Bytes are scanned through tables: 0 is a byte that is never whitespace nor
+// part of a whitespace sequence; anything else needs a closer look.
+enum ByteClass : std::uint8_t { kPlain = 0, kAsciiSpace = 1, kUtf8Lead = 2, kEquals = 3 };
+
+constexpr std::array<std::uint8_t, 256> makeByteClasses(bool equalsStops) {
+    std::array<std::uint8_t, 256> table{};
+    for (unsigned char c : {' ', '\t', '\n', '\v', '\f', '\r'}) table[c] = kAsciiSpace;
+    // First bytes of the UTF-8 forms of U+00A0, U+1680, U+2000..U+200A, U+202F,
+    // U+205F and U+3000, the non-ASCII space separators.
+    for (unsigned char c : {0xC2, 0xE1, 0xE2, 0xE3}) table[c] = kUtf8Lead;
+    if (equalsStops) table['='] = kEquals;
+    return table;
+}
+constexpr auto kValueStops = makeByteClasses(false);
+constexpr auto kNameStops = makeByteClasses(true);
+
+unsigned byteAt(std::string_view s, std::size_t i) { return static_cast<unsigned char>(s[i]); }
+
+// Length in bytes of the whitespace character starting at `i`, 0 if there is
+// none. Non-ASCII spaces count only as well-formed UTF-8; stray bytes never do.
+// None of the sequences starts with a continuation byte, so matching at any
+// position agrees with decoding the text from its start.
+std::size_t whitespaceAt(std::string_view s, std::size_t i) {
+    const unsigned c = byteAt(s, i);
+    const std::uint8_t cls = kValueStops[c];
+    if (cls == kPlain) return 0;
+    if (cls == kAsciiSpace) return 1;
+    const std::size_t rest = s.size() - i;
+    if (c == 0xC2) return rest >= 2 && byteAt(s, i + 1) == 0xA0 ? 2 : 0;  // U+00A0
+    if (rest < 3) return 0;
+    const unsigned b1 = byteAt(s, i + 1), b2 = byteAt(s, i + 2);
+    switch (c) {
+    case 0xE1: return b1 == 0x9A && b2 == 0x80 ? 3 : 0;  // U+1680
+    case 0xE2:
+        if (b1 == 0x80) return (b2 >= 0x80 && b2 <= 0x8A) || b2 == 0xAF ? 3 : 0;  // U+2000..200A, U+202F
+        return b1 == 0x81 && b2 == 0x9F ? 3 : 0;                                  // U+205F
+    case 0xE3: return b1 == 0x80 && b2 == 0x80 ? 3 : 0;  // U+3000
+    default: return 0;
+    }
+}
+
+// Length of the whitespace character that ends just before `end`, 0 if none.
+std::size_t whitespaceEndingAt(std::string_view s, std::size_t end) {
+    if (end == 0) return 0;
+    if (kValueStops[byteAt(s, end - 1)] == kAsciiSpace) return 1;
+    if (end >= 2 && whitespaceAt(s, end - 2) == 2) return 2;
+    if (end >= 3 && whitespaceAt(s, end - 3) == 3) return 3;
+    return 0;
+}
+
+bool isWhitespaceOnly(std::string_view line) {
+    for (std::size_t i = 0; i < line.size();) {
+        const std::size_t n = whitespaceAt(line, i);
+        if (n == 0) return false;
+        i += n;
+    }
+    return true;
+}
+
+std::string_view trim(std::string_view s) {
+    while (!s.empty()) {
+        const std::size_t n = whitespaceAt(s, 0);
+        if (n == 0) break;
+        s.remove_prefix(n);
+    }
+    while (!s.empty()) {
+        const std::size_t n = whitespaceEndingAt(s, s.size());
+        if (n == 0) break;
+        s.remove_suffix(n);
+    }
+    return s;
+}
+
+// `line` with every CR removed. CRLF files only have a CR at the end, which
+// is cut off without copying; other CRs are removed into `buffer`.
+std::string_view withoutCarriageReturns(std::string_view line, std::string& buffer) {
+    while (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    std::size_t cr = line.find('\r');
+    if (cr == std::string_view::npos) return line;
+    buffer.clear();
+    std::size_t start = 0;
+    while (cr != std::string_view::npos) {
+        buffer.append(line.data() + start, cr - start);
+        start = cr + 1;
+        cr = line.find('\r', start);
+    }
+    buffer.append(line.data() + start, line.size() - start);
+    return buffer;
+}
+
+// Calls `onLine` with every line that survives cleaning, in order. The view is
+// into `text` unless a CR had to be removed from inside the line, in which case
+// it points into a buffer that the next call reuses.
+template <class OnLine>
+void forEachCleanLine(std::string_view text, OnLine&& onLine) {
+    std::string withoutCR;
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        const void* lf = std::memchr(text.data() + pos, '\n', text.size() - pos);
+        const std::size_t end = lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - text.data())
+                                   : text.size();
+        const std::string_view line = text.substr(pos, end - pos);
+        pos = end + 1;
+        if (line.empty() || line.front() == '#' || isWhitespaceOnly(line)) continue;
+        onLine(withoutCarriageReturns(line, withoutCR));
+    }
+}
+
+// A header line: brackets removed anywhere, split at the first "=", both
+// halves trimmed.
+Property headerProperty(std::string_view line, std::string& scratch) {
+    scratch.clear();
+    for (char c : line) {
+        if (c != '[' && c != ']') scratch.push_back(c);
+    }
+    const std::string_view text = scratch;
+    const std::size_t eq = text.find('=');
+    if (eq == std::string_view::npos) return {std::string(trim(text)), {}};
+    return {std::string(trim(text.substr(0, eq))), std::string(trim(text.substr(eq + 1)))};
+}
+
+// Appends the bytes of `line` from `i` up to the next byte that `stops` marks.
+std::size_t appendPlainRun(std::string& out, std::string_view line, std::size_t i,
+                           const std::array<std::uint8_t, 256>& stops) {
+    const std::size_t start = i;
+    while (i < line.size() && stops[byteAt(line, i)] == kPlain) ++i;
+    out.append(line.data() + start, i - start);
+    return i;
+}
+
+// A body line: every whitespace character removed, then split at the first "=".
+Field bodyField(std::string_view line) {
+    Field field;
+    std::size_t i = 0;
+    while (i < line.size()) {
+        i = appendPlainRun(field.name, line, i, kNameStops);
+        if (i == line.size()) return field;
+        if (line[i] == '=') {
+            ++i;
+            break;
+        }
+        const std::size_t n = whitespaceAt(line, i);
+        if (n == 0) field.name.push_back(line[i]);
+        i += n == 0 ? 1 : n;
+    }
+    // Values are mostly long hex strings: one allocation, no regrowth.
+    field.value.reserve(line.size() - i);
+    while (i < line.size()) {
+        i = appendPlainRun(field.value, line, i, kValueStops);
+        if (i == line.size()) break;
+        const std::size_t n = whitespaceAt(line, i);
+        if (n == 0) field.value.push_back(line[i]);
+        i += n == 0 ? 1 : n;
+    }
+    return field;
+}
+
+// Groups cleaned lines, one at a time, into categories of properties and records.
+class CategoryBuilder {
+public:
+    explicit CategoryBuilder(std::string_view recordKey) : recordKey_(recordKey) {}
+
+    void add(std::string_view line) {
+        if (!line.empty() && line.front() == '[') addHeader(line);
+        else addBody(line);
+    }
+
+    std::vector<Category> finish() && { return std::move(categories_); }
+
+private:
+    enum class Run { None, Header, Body };
+
+    void addHeader(std::string_view line) {
+        // A header after body lines (or at the start) opens a new category.
+        if (run_ != Run::Header) categories_.emplace_back();
+        run_ = Run::Header;
+        categories_.back().properties.push_back(headerProperty(line, scratch_));
+    }
+
+    void addBody(std::string_view line) {
+        if (run_ == Run::None) categories_.emplace_back();
+        run_ = Run::Body;
+        Field field = bodyField(line);
+        auto& records = categories_.back().records;
+        if (field.name == recordKey_) records.emplace_back();
+        else if (records.empty()) return;  // before the first key: belongs to no record
+        records.back().push_back(std::move(field));
+    }
+
+    std::string_view recordKey_;
+    std::vector<Category> categories_;
+    Run run_ = Run::None;
+    std::string scratch_;
+};
+
+}  // namespace
+
+namespace detail {
+
+std::vector<std::string> splitAndCleanLines(std::string_view text) {
+    std::vector<std::string> lines;
+    forEachCleanLine(text, [&](std::string_view line) { lines.emplace_back(line); });
+    return lines;
+}
+
+}  // namespace detail
+
+std::vector<Category> parseCategories(std::string_view recordKey, std::string_view text) {
+    CategoryBuilder builder(recordKey);
+    forEachCleanLine(text, [&](std::string_view line) { builder.add(line); });
+    return std::move(builder).finish();
+}
+
+std::vector<Category> getCategories(std::string_view recordKey, const std::vector<std::string>& lines) {
+    CategoryBuilder builder(recordKey);
+    for (const auto& line : lines) builder.add(line);
+    return std::move(builder).finish();
+}
+
+std::optional<std::string> lookup(const std::vector<Field>& fields, std::string_view name) {
+    for (const auto& field : fields) {
+        if (field.name == name) return field.value;
+    }
+    return std::nullopt;
+}
+
+std::ostream& operator<<(std::ostream& os, const Field& field) {
+    return os << field.name << "=\"" << field.value << '"';
+}
+
+std::ostream& operator<<(std::ostream& os, const Category& category) {
+    os << "{properties [";
+    const char* sep = "";
+    for (const auto& property : category.properties) {
+        os << sep << property;
+        sep = ", ";
+    }
+    os << "] records [";
+    sep = "";
+    for (const auto& record : category.records) {
+        os << sep << '(';
+        const char* fieldSep = "";
+        for (const auto& field : record) {
+            os << fieldSep << field;
+            fieldSep = ", ";
+        }
+        os << ')';
+        sep = ", ";
+    }
+    return os << "]}";
+}
+
+}  // namespace zelkor::tests

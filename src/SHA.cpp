@@ -1,0 +1,30 @@
+#include "zelkor/tests/detail/ShaRecords.hpp"
+
+#include "zelkor/tests/ParseNistKATs.hpp"
+#include "zelkor/tests/detail/VectorDirectory.hpp"
+
+namespace zelkor::tests::sha_detail {
+
+std::vector<ShaRecord> usableRecords(std::string_view algorithm) {
+    const std::string prefix(algorithm);
+    const auto files = detail::loadVectorDirectory("KAT_SHA", "Len", [&prefix](std::string_view fileName) {
+        return fileName.starts_with(prefix);
+    });
+    std::vector<ShaRecord> records;
+    for (const auto& file : files) {
+        for (const auto& category : file.categories) {
+            for (const auto& record : category.records) {
+                auto msg = lookup(record, "Msg");
+                if (!msg) continue;
+                auto md = lookup(record, "MD");
+                if (!md) continue;
+                auto len = lookup(record, "Len");
+                if (!len) continue;
+                records.push_back({std::move(*msg), std::move(*md), std::move(*len)});
+            }
+        }
+    }
+    return records;
+}
+
+}  // namespace zelkor::tests::sha_detail

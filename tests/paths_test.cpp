@@ -1,0 +1,107 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <optional>
+#include <string>
+
+#include "zelkor/tests/Paths_zelkor_tests.hpp"
+
+namespace {
+
+namespace paths = zelkor::tests::Paths_zelkor_tests;
+
+// Sets (or, with nullopt, unsets) one environment variable for a scope.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, std::optional<std::string> value) : name_(name) {
+        if (const char* old = std::getenv(name)) previous_ = old;
+        if (value) ::setenv(name, value->c_str(), 1);
+        else ::unsetenv(name);
+    }
+    ~ScopedEnv() {
+        if (previous_) ::setenv(name_, previous_->c_str(), 1);
+        else ::unsetenv(name_);
+    }
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+private:
+    const char* name_;
+    std::optional<std::string> previous_;
+};
+
+TEST(PathsZelkorTests, VersionIsZeroPointThree) { EXPECT_EQ(paths::version, "0.3"); }
+
+TEST(PathsZelkorTests, DataDirDefaultsToTheInstalledSharedDataDirectory) {
+    const ScopedEnv unset("zelkor_tests_datadir", std::nullopt);
+    EXPECT_EQ(paths::getDataDir(), paths::defaultDataDir);
+    EXPECT_TRUE(paths::defaultDataDir.starts_with("/")) << paths::defaultDataDir;
+    EXPECT_TRUE(paths::defaultDataDir.ends_with("/zelkor-tests")) << paths::defaultDataDir;
+    EXPECT_EQ(paths::getDataFileName("Test/KAT_AES"), std::string(paths::defaultDataDir) + "/Test/KAT_AES");
+}
+
+TEST(PathsZelkorTests, EveryDirectoryHasItsOwnOverride) {
+    struct Getter {
+        const char* variable;
+        std::string (*get)();
+        std::string_view fallback;
+    };
+    const Getter getters[] = {
+        {"zelkor_tests_datadir", paths::getDataDir, paths::defaultDataDir},
+        {"zelkor_tests_bindir", paths::getBinDir, paths::defaultBinDir},
+        {"zelkor_tests_libdir", paths::getLibDir, paths::defaultLibDir},
+        {"zelkor_tests_dynlibdir", paths::getDynLibDir, paths::defaultDynLibDir},
+        {"zelkor_tests_libexecdir", paths::getLibexecDir, paths::defaultLibexecDir},
+        {"zelkor_tests_sysconfdir", paths::getSysconfDir, paths::defaultSysconfDir},
+    };
+    for (const auto& getter : getters) {
+        SCOPED_TRACE(getter.variable);
+        {
+            const ScopedEnv unset(getter.variable, std::nullopt);
+            EXPECT_EQ(getter.get(), getter.fallback);
+        }
+        {
+            const std::string value = std::string("/elsewhere/") + getter.variable;
+            const ScopedEnv set(getter.variable, value);
+            EXPECT_EQ(getter.get(), value);
+        }
+        {
+            // Set but empty still counts as set.
+            const ScopedEnv empty(getter.variable, "");
+            EXPECT_EQ(getter.get(), "");
+        }
+    }
+}
+
+TEST(PathsZelkorTests, DataFileNameJoinRules) {
+    struct Case {
+        const char* dir;
+        const char* name;
+        const char* joined;
+    };
+    const Case cases[] = {
+        {"", "Test/KAT_SHA", "Test/KAT_SHA"},         // empty directory: the name alone
+        {".", "Test/KAT_SHA", "Test/KAT_SHA"},        // "." too
+        {".", "", ""},
+        {"/data", "", "/data"},                       // empty name: the directory alone
+        {"/data/", "", "/data/"},
+        {"/data/", "Test/KAT_SHA", "/data/Test/KAT_SHA"},  // no doubled separator
+        {"/data", "Test/KAT_SHA", "/data/Test/KAT_SHA"},
+        {"./", "x", "./x"},
+        {"rel", "x", "rel/x"},
+    };
+    for (const auto& c : cases) {
+        const ScopedEnv dir("zelkor_tests_datadir", c.dir);
+        EXPECT_EQ(paths::getDataFileName(c.name), c.joined)
+            << "dir '" << c.dir << "' name '" << c.name << "'";
+    }
+}
+
+TEST(PathsZelkorTests, DataDirIsLookedUpAtEveryCall) {
+    const ScopedEnv first("zelkor_tests_datadir", "/first");
+    EXPECT_EQ(paths::getDataFileName("a"), "/first/a");
+    const ScopedEnv second("zelkor_tests_datadir", "/second");
+    EXPECT_EQ(paths::getDataFileName("a"), "/second/a");
+}
+
+}  // namespace

@@ -1,0 +1,102 @@
+// What GoogleTest reports for each kind of leaf, read from a probe program.
+
+#include <array>
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct ProbeRun {
+    int status;
+    std::string output;
+};
+
+// Runs the probe with GoogleTest arguments, after optional environment settings.
+ProbeRun runProbe(const std::string& args, const std::string& environment = "") {
+    const std::string command = environment + " " + ZELKOR_RUNNER_PROBE + " " + args + " 2>&1";
+    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
+    if (!pipe) throw std::runtime_error("cannot run " + command);
+    std::string output;
+    std::array<char, 4096> buffer{};
+    while (std::size_t n = fread(buffer.data(), 1, buffer.size(), pipe.get())) output.append(buffer.data(), n);
+    const int status = pclose(pipe.release());
+    return {status, output};
+}
+
+bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+TEST(Runner, ReportsEachOutcomeUnderItsGroupSuite) {
+    const ProbeRun run = runProbe("--gtest_filter='Outcomes.*'");
+    EXPECT_NE(run.status, 0) << run.output;
+    EXPECT_TRUE(contains(run.output, "[       OK ] Outcomes.passes")) << run.output;
+    EXPECT_TRUE(contains(run.output, "[       OK ] Outcomes.propertyPasses")) << run.output;
+    EXPECT_TRUE(contains(run.output, "[  FAILED  ] Outcomes.fails")) << run.output;
+    EXPECT_TRUE(contains(run.output, "[  FAILED  ] Outcomes.throws")) << run.output;
+    EXPECT_TRUE(contains(run.output, "[  FAILED  ] Outcomes.propertyFails")) << run.output;
+    EXPECT_TRUE(contains(run.output, "[  FAILED  ] Outcomes.propertyDiscards")) << run.output;
+}
+
+TEST(Runner, AssertionFailureShowsPrefixAndBothValues) {
+    const ProbeRun run = runProbe("--gtest_filter=Outcomes.fails");
+    EXPECT_TRUE(contains(run.output, "Assertion failed: probeKAT-3\nexpected: \"ab\"\n but got: \"cd\""))
+        << run.output;
+}
+
+TEST(Runner, ThrowingCaseIsAnErrorWithTheExceptionText) {
+    const ProbeRun run = runProbe("--gtest_filter=Outcomes.throws");
+    EXPECT_TRUE(contains(run.output, "Error (")) << run.output;
+    EXPECT_TRUE(contains(run.output, "probe exploded")) << run.output;
+    EXPECT_FALSE(contains(run.output, "Assertion failed")) << run.output;
+}
+
+TEST(Runner, FailedPropertyShowsCounterexampleAndReproduceLine) {
+    const ProbeRun run = runProbe("--gtest_filter=Outcomes.propertyFails");
+    EXPECT_TRUE(contains(run.output, "Property failed")) << run.output;
+    EXPECT_TRUE(contains(run.output, "Falsifiable")) << run.output;
+    EXPECT_TRUE(contains(run.output, "RC_PARAMS=\"reproduce=")) << run.output;
+}
+
+TEST(Runner, ReproduceLineReplaysTheFailureAndSkipsOtherProperties) {
+    const ProbeRun failing = runProbe("--gtest_filter=Outcomes.propertyFails");
+    const auto start = failing.output.find("RC_PARAMS=\"");
+    ASSERT_NE(start, std::string::npos) << failing.output;
+    const auto end = failing.output.find('"', start + 11);
+    ASSERT_NE(end, std::string::npos) << failing.output;
+    const std::string params = failing.output.substr(start, end + 1 - start);
+
+    const ProbeRun replay = runProbe("--gtest_filter='Outcomes.property*'", params);
+    EXPECT_TRUE(contains(replay.output, "[  FAILED  ] Outcomes.propertyFails")) << replay.output;
+    EXPECT_TRUE(contains(replay.output, "[  SKIPPED ] Outcomes.propertyPasses")) << replay.output;
+}
+
+TEST(Runner, PropertyThatDiscardsEverythingGivesUp) {
+    const ProbeRun run = runProbe("--gtest_filter=Outcomes.propertyDiscards");
+    EXPECT_TRUE(contains(run.output, "gave up")) << run.output;
+    EXPECT_NE(run.status, 0);
+}
+
+TEST(Runner, RepeatedNamesAreSelectableOneByOne) {
+    const ProbeRun first = runProbe("--gtest_filter=Names.dup");
+    EXPECT_EQ(first.status, 0) << first.output;
+    EXPECT_TRUE(contains(first.output, "1 test from Names")) << first.output;
+    const ProbeRun second = runProbe("--gtest_filter='Names.dup#2'");
+    EXPECT_NE(second.status, 0) << second.output;
+    EXPECT_TRUE(contains(second.output, "unknown type")) << second.output;
+}
+
+TEST(Runner, HyphenInANameIsSelectedWithAQuestionMark) {
+    const ProbeRun run = runProbe("--gtest_filter='Names.a?b'");
+    EXPECT_EQ(run.status, 0) << run.output;
+    EXPECT_TRUE(contains(run.output, "[       OK ] Names.a-b")) << run.output;
+}
+
+TEST(Runner, LeavesOutsideAnyGroupGoToTheDefaultSuite) {
+    const ProbeRun run = runProbe("--gtest_filter=zelkor_tests.loose");
+    EXPECT_EQ(run.status, 0) << run.output;
+    EXPECT_TRUE(contains(run.output, "[       OK ] zelkor_tests.loose")) << run.output;
+}
+
+}  // namespace

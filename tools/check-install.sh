@@ -1,0 +1,29 @@
+#!/bin/bash
+# Installs zelkor-tests into a temporary prefix and builds and runs a small
+# consumer project against it, with zelkor_tests_datadir unset so that the
+# compiled-in data directory is the one used.
+set -euo pipefail
+
+source_dir=$(cd "$(dirname "$0")/.." && pwd)
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+prefix=$work/prefix
+unset zelkor_tests_datadir
+
+cmake -S "$source_dir" -B "$work/build" -DCMAKE_INSTALL_PREFIX="$prefix" -DZELKOR_BUILD_REFERENCE=OFF \
+      >/dev/null
+cmake --build "$work/build" -j2
+cmake --install "$work/build" >/dev/null
+
+for required in include/zelkor/tests/Paths_zelkor_tests.hpp share/zelkor-tests/Test/KAT_HMAC; do
+    [ -e "$prefix/$required" ] || { echo "check-install: missing $prefix/$required" >&2; exit 1; }
+done
+if [ -z "$(find "$prefix" -name zelkor-testsConfig.cmake)" ]; then
+    echo "check-install: no CMake package under $prefix" >&2
+    exit 1
+fi
+
+cmake -S "$source_dir/tests/consumer" -B "$work/consumer" -DCMAKE_PREFIX_PATH="$prefix" >/dev/null
+cmake --build "$work/consumer" -j2
+"$work/consumer/consumer"
+echo "check-install: OK"
