@@ -6,10 +6,10 @@
 #include <cstdint>
 #include <map>
 #include <optional>
-#include <regex>
 #include <set>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "NettleTwofish.hpp"
@@ -111,7 +111,7 @@ std::set<std::string> notPassed(const std::map<std::string, Outcome>& outcomes, 
 template <class K>
 void expectOnlyFailures(const std::set<std::string>& expected, const std::string& only = "") {
     const auto outcomes = runProperties<K>(only);
-    ASSERT_EQ(outcomes.size(), only.empty() ? 10u : 2u);
+    ASSERT_EQ(outcomes.size(), only.empty() ? 10u : 1u);
     std::string summary;
     EXPECT_EQ(notPassed(outcomes, summary), expected) << summary;
     for (const auto& path : expected) {
@@ -221,18 +221,37 @@ TEST(BlockCipherProps, ChunkedCtrRestartingTheCounterFailsOnlyCtrEquality) {
     expectOnlyFailures<mutants::CtrLazyRestarts>({kLazy + "/CTRStrictLazyEq"});
 }
 
-// Consistent with itself: only known-answer vectors can tell CFB-8 from CFB-128.
-// (Its other modes are the generic ones, checked above.)
-TEST(BlockCipherProps, ConsistentCfb8PassesTheCfbProperties) {
-    expectOnlyFailures<mutants::Cfb8Feedback>({}, "/CFB");
+// Decryption undoes CFB-8 too: only known-answer vectors tell it from CFB-128.
+TEST(BlockCipherProps, Cfb8PassesCfbIdentity) { expectOnlyFailures<mutants::Cfb8Feedback>({}, "/CFBEncDecID"); }
+
+// Whether the text holds ("<hex>", "<hex>", "<hex>"): a counterexample of
+// three byte strings in their standard rendering.
+bool hasThreeHexArguments(const std::string& text) {
+    const auto literal = [&](std::size_t& pos, std::string_view expected) {
+        if (text.compare(pos, expected.size(), expected) != 0) return false;
+        pos += expected.size();
+        return true;
+    };
+    const auto hexString = [&](std::size_t& pos) {
+        if (!literal(pos, "\"")) return false;
+        pos = text.find_first_not_of("0123456789abcdef", pos);
+        return pos != std::string::npos && literal(pos, "\"");
+    };
+    for (std::size_t open = text.find('('); open != std::string::npos; open = text.find('(', open + 1)) {
+        std::size_t pos = open + 1;
+        if (hexString(pos) && literal(pos, ", ") && hexString(pos) && literal(pos, ", ") && hexString(pos) &&
+            literal(pos, ")")) {
+            return true;
+        }
+    }
+    return false;
 }
 
 TEST(BlockCipherProps, FailureShowsTheArgumentsInHex) {
-    const auto outcomes = runProperties<mutants::CbcWrongNextIV>();
+    const auto outcomes = runProperties<mutants::CbcWrongNextIV>("/CBCEncDecID");
     const Outcome& failed = outcomes.at(kIdent + "/CBCEncDecID");
     ASSERT_EQ(failed.kind, Kind::PropertyFailed);
-    static const std::regex threeHexStrings(R"(\("[0-9a-f]*", "[0-9a-f]*", "[0-9a-f]*"\))");
-    EXPECT_TRUE(std::regex_search(failed.message, threeHexStrings)) << failed.message.substr(0, 2000);
+    EXPECT_TRUE(hasThreeHexArguments(failed.message)) << failed.message.substr(0, 2000);
 }
 
 TEST(BlockCipherProps, BlockOfZeroBytesFailsWithAnErrorInsteadOfDividing) {

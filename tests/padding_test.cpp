@@ -42,6 +42,8 @@ TEST(EspPadding, RejectsMalformedPadding) {
     EXPECT_EQ(unpadESP(ByteString()), std::nullopt);
     EXPECT_EQ(unpadESP(ByteString{3}), std::nullopt);                     // count beyond the input
     EXPECT_EQ(unpadESP(ByteString{1, 2, 3}), std::nullopt);               // 3 pad bytes but only 2 before it
+    EXPECT_EQ(unpadESP(ByteString{1}), std::nullopt);                     // no room for the pad byte
+    EXPECT_EQ(unpadESP(ByteString{1, 2}), std::nullopt);
     EXPECT_EQ(unpadESP(ByteString{7, 1, 3, 3, 3}), std::nullopt);         // pad bytes 1, 3 instead of 1, 2, 3
     EXPECT_EQ(unpadESP(ByteString{7, 2, 2, 3, 3}), std::nullopt);
     EXPECT_EQ(unpadESP(ByteString{7, 1, 2, 4, 3}), std::nullopt);         // last pad byte wrong

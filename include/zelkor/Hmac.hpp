@@ -41,13 +41,10 @@ inline ByteString xorWith(std::vector<std::uint8_t> block, std::uint8_t pad) {
 // The message reaches D::hash as chunks behind the inner key block, so a long
 // message is never gathered into one buffer.
 template <Hash D>
-D genericHmac(const ByteString& key, const std::vector<ByteString>& messageChunks) {
+D genericHmac(const ByteString& key, std::vector<ByteString> messageChunks) {
     const std::vector<std::uint8_t> keyBlock = hmacKeyBlock<D>(key);
-    std::vector<ByteString> inner;
-    inner.reserve(messageChunks.size() + 1);
-    inner.push_back(xorWith(keyBlock, 0x36));
-    inner.insert(inner.end(), messageChunks.begin(), messageChunks.end());
-    const D innerDigest = D::hash(ChunkedByteString::fromChunks(std::move(inner)));
+    messageChunks.insert(messageChunks.begin(), xorWith(keyBlock, 0x36));
+    const D innerDigest = D::hash(ChunkedByteString::fromChunks(std::move(messageChunks)));
     return D::hash(xorWith(keyBlock, 0x5c) + innerDigest.encode());
 }
 
@@ -62,7 +59,7 @@ D hmac(const ByteString& key, const ChunkedByteString& message) {
 template <Hash D>
 D hmac(const ByteString& key, const ByteString& message) {
     if constexpr (requires { D::hmac(key, message); }) return D::hmac(key, message);
-    else return detail::genericHmac<D>(key, {message});
+    else return detail::genericHmac<D>(key, std::vector<ByteString>{message});
 }
 
 }  // namespace zelkor

@@ -13,18 +13,20 @@ namespace zelkor::testsupport {
 
 // RapidCheck scales its generators with the size parameter, which starts at
 // 0: at that size every byte would be 0 and every length the minimum. These
-// inputs are meant to be uniform from the first run on.
+// inputs are meant to be uniform from the first run on. They do not shrink:
+// shrinking messages cut into random chunks takes minutes, and the failure
+// report with its seed is what a failure needs.
 
 // Exactly `length` uniformly random bytes.
 inline rc::Gen<ByteString> bytesOfLength(std::size_t length) {
     auto bytes = rc::gen::container<std::vector<std::uint8_t>>(length, rc::gen::arbitrary<std::uint8_t>());
-    return rc::gen::map(rc::gen::resize(rc::kNominalSize, std::move(bytes)),
+    return rc::gen::map(rc::gen::noShrink(rc::gen::resize(rc::kNominalSize, std::move(bytes))),
                         [](std::vector<std::uint8_t> v) { return ByteString(std::move(v)); });
 }
 
 // A uniformly random integer in [min, max].
 inline rc::Gen<std::size_t> sizeBetween(std::size_t min, std::size_t max) {
-    return rc::gen::resize(rc::kNominalSize, rc::gen::inRange(min, max + 1));
+    return rc::gen::noShrink(rc::gen::resize(rc::kNominalSize, rc::gen::inRange(min, max + 1)));
 }
 
 // `bytes` cut at random places: chunk lengths of 0 to maxChunk bytes, so cuts

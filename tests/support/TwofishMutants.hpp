@@ -22,7 +22,8 @@ public:
     static constexpr int keyLength = Inner::keyLength;
 
     static std::optional<Wrong192BitKeySchedule> buildKey(const ByteString& bytes) {
-        const ByteString used = bytes.size() == 24 ? bytes + ByteString(std::vector<std::uint8_t>(8, 0)) : bytes;
+        const ByteString zeros(std::vector<std::uint8_t>(8, 0));
+        const ByteString used = bytes.size() == 24 ? bytes + zeros : bytes;
         std::optional<Inner> inner = Inner::buildKey(used);
         if (!inner) return std::nullopt;
         return Wrong192BitKeySchedule(std::move(*inner));

@@ -12,15 +12,17 @@ namespace zelkor::tests {
 // encode/decode, and both lengths are whole bytes.
 template <Hash D>
 Test makeHashPropTests() {
-    const long outputBytes = static_cast<long>(D::outputLength) >> 3;
     return testGroup(
         "Cryptographic Digest Property Tests",
         {
             testProperty("LazyStrictEqual",
-                         [](const ChunkedByteString& x) { return D::hash(x) == D::hash(x.toStrict()); }),
+                         [](const ChunkedByteString& x) {
+                             return D::hash(x) == D::hash(x.toStrict());
+                         }),
             testProperty("DigestLen",
-                         [outputBytes](const ChunkedByteString& x) {
-                             const auto hasLength = [outputBytes](const ByteString& b) {
+                         [](const ChunkedByteString& x) {
+                             const auto hasLength = [](const ByteString& b) {
+                                 constexpr long outputBytes = static_cast<long>(D::outputLength) >> 3;
                                  return static_cast<long>(b.size()) == outputBytes;
                              };
                              return hasLength(D::hash(x).encode()) && hasLength(D::hash(x.toStrict()).encode());
