@@ -119,7 +119,9 @@ void runCases(benchmark::State& state, const std::function<std::vector<tests::Te
     }
     const auto total = Clock::now() - start;
     const double runs = static_cast<double>(cases.size()) * static_cast<double>(state.iterations());
-    const auto ns = [runs](Clock::duration d) { return std::chrono::duration<double, std::nano>(d).count() / runs; };
+    const auto ns = [runs](Clock::duration d) {
+        return std::chrono::duration<double, std::nano>(d).count() / runs;
+    };
     state.counters["cases"] = static_cast<double>(cases.size());
     state.counters["ns_per_case"] = ns(total);
     state.counters["digest_ns_per_case"] = ns(digestTime);

@@ -80,7 +80,6 @@ private:
 // One initialised context per mode and direction, never used directly: every
 // operation works on its own copy, so the schedule is shared read-only.
 struct AESKeySchedule {
-    int bits = 0;
     std::array<std::array<CipherCtx, 2>, kModes> templates;
 
     const EVP_CIPHER_CTX* ctx(AESMode mode, bool encrypt) const {
@@ -94,7 +93,6 @@ std::shared_ptr<const AESKeySchedule> makeAESKeySchedule(int bits, const ByteStr
                                     " bytes");
     }
     auto schedule = std::make_shared<AESKeySchedule>();
-    schedule->bits = bits;
     for (std::size_t m = 0; m < kModes; ++m) {
         const auto mode = static_cast<AESMode>(m);
         for (int encrypt = 0; encrypt < 2; ++encrypt) {

@@ -55,11 +55,15 @@ public:
         return OpenSSLAES(detail::makeAESKeySchedule(Bits, key));
     }
 
-    ByteString encryptBlock(const ByteString& blocks) const { return detail::aesBlocks(*schedule_, true, blocks); }
-    ByteString decryptBlock(const ByteString& blocks) const { return detail::aesBlocks(*schedule_, false, blocks); }
+    ByteString encryptBlock(const ByteString& b) const { return detail::aesBlocks(*schedule_, true, b); }
+    ByteString decryptBlock(const ByteString& b) const { return detail::aesBlocks(*schedule_, false, b); }
 
-    ByteString ecb(const ByteString& b) const { return strict(detail::AESMode::ECB, true, {}, b, "ecb").first; }
-    ByteString unEcb(const ByteString& b) const { return strict(detail::AESMode::ECB, false, {}, b, "unEcb").first; }
+    ByteString ecb(const ByteString& b) const {
+        return strict(detail::AESMode::ECB, true, {}, b, "ecb").first;
+    }
+    ByteString unEcb(const ByteString& b) const {
+        return strict(detail::AESMode::ECB, false, {}, b, "unEcb").first;
+    }
     ChunkedByteString ecbLazy(const ChunkedByteString& b) const {
         return lazy(detail::AESMode::ECB, true, {}, b, "ecbLazy").first;
     }
@@ -118,7 +122,8 @@ public:
     }
 
 private:
-    explicit OpenSSLAES(std::shared_ptr<const detail::AESKeySchedule> schedule) : schedule_(std::move(schedule)) {}
+    explicit OpenSSLAES(std::shared_ptr<const detail::AESKeySchedule> schedule)
+        : schedule_(std::move(schedule)) {}
 
     std::pair<ByteString, ByteString> strict(detail::AESMode mode, bool encrypt, const ByteString& iv,
                                              const ByteString& bytes, const char* operation) const {

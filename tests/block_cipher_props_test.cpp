@@ -139,13 +139,6 @@ TEST(BlockCipherProps, TwoGroupsOfFivePropertiesInOrder) {
     EXPECT_EQ(actual, expected);
 }
 
-TEST(BlockCipherProps, WitnessOverloadBuildsTheSameTree) {
-    const auto aes = *zelkor::reference::AES128::buildKey(counting(16));
-    EXPECT_EQ(
-        zelkor::testsupport::names(zelkor::tests::makeBlockCipherPropTests(aes)),
-        zelkor::testsupport::names(zelkor::tests::makeBlockCipherPropTests<zelkor::reference::AES128>()));
-}
-
 TEST(BlockCipherProps, KeyBytesRepeatMaterialAndAZeroByte) {
     EXPECT_EQ(detail::keyBytesFromMaterial(bytesFrom({1, 2}), 5), bytesFrom({1, 2, 0, 1, 2}));
     EXPECT_EQ(detail::keyBytesFromMaterial(ByteString(), 4), bytesFrom({0, 0, 0, 0}));

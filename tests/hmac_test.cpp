@@ -1,6 +1,10 @@
 // The reference digests against nettle's, and the generic HMAC against
 // OpenSSL's.
 
+#include <cstdint>
+#include <optional>
+#include <vector>
+
 #include <gtest/gtest.h>
 #include <rapidcheck/gtest.h>
 
@@ -10,9 +14,44 @@
 #include "zelkor/Hmac.hpp"
 #include "zelkor/tests/Crypto.hpp"
 
+// Digest types that exist only to be passed to hmac. Outside the unnamed
+// namespace: their operator== is needed only by the Hash concept.
+namespace hmac_test_fakes {
+
+using zelkor::ByteString;
+using zelkor::ChunkedByteString;
+
+// A digest with its own hmac gets that called, for both message forms.
+struct DigestWithOwnHmac {
+    static constexpr int outputLength = 8;
+    static constexpr int blockLength = 8;
+    std::uint8_t value = 0;
+    static DigestWithOwnHmac hash(const ByteString&) { return {1}; }
+    static DigestWithOwnHmac hash(const ChunkedByteString&) { return {2}; }
+    static DigestWithOwnHmac hmac(const ByteString&, const ByteString&) { return {3}; }
+    static DigestWithOwnHmac hmac(const ByteString&, const ChunkedByteString&) { return {4}; }
+    ByteString encode() const { return {value}; }
+    static std::optional<DigestWithOwnHmac> decode(const ByteString&) { return std::nullopt; }
+    friend bool operator==(const DigestWithOwnHmac&, const DigestWithOwnHmac&) = default;
+};
+
+// A digest whose block is less than a byte cannot be keyed.
+struct DigestWithTinyBlock {
+    static constexpr int outputLength = 8;
+    static constexpr int blockLength = 4;
+    static DigestWithTinyBlock hash(const ByteString&) { return {}; }
+    static DigestWithTinyBlock hash(const ChunkedByteString&) { return {}; }
+    ByteString encode() const { return {0}; }
+    static std::optional<DigestWithTinyBlock> decode(const ByteString&) { return std::nullopt; }
+    friend bool operator==(const DigestWithTinyBlock&, const DigestWithTinyBlock&) = default;
+};
+
+}  // namespace hmac_test_fakes
+
 namespace {
 
 using namespace zelkor;
+using namespace hmac_test_fakes;
 using testsupport::bytesOfLength;
 using testsupport::randomChunks;
 using testsupport::sizeBetween;
@@ -99,35 +138,10 @@ TEST(Hmac, PublishedVectors) {
     EXPECT_EQ(hmac<testsupport::NettleSHA512>(longKey, ChunkedByteString::chunksOf(7, message)).encode(), sha512);
 }
 
-// A digest with its own hmac gets that called, for both message forms.
-struct DigestWithOwnHmac {
-    static constexpr int outputLength = 8;
-    static constexpr int blockLength = 8;
-    std::uint8_t value = 0;
-    static DigestWithOwnHmac hash(const ByteString&) { return {1}; }
-    static DigestWithOwnHmac hash(const ChunkedByteString&) { return {2}; }
-    static DigestWithOwnHmac hmac(const ByteString&, const ByteString&) { return {3}; }
-    static DigestWithOwnHmac hmac(const ByteString&, const ChunkedByteString&) { return {4}; }
-    ByteString encode() const { return {value}; }
-    static std::optional<DigestWithOwnHmac> decode(const ByteString&) { return std::nullopt; }
-    friend bool operator==(const DigestWithOwnHmac&, const DigestWithOwnHmac&) = default;
-};
-
 TEST(Hmac, CallsTheDigestsOwnHmac) {
     EXPECT_EQ(hmac<DigestWithOwnHmac>(ByteString(), ByteString()).value, 3);
     EXPECT_EQ(hmac<DigestWithOwnHmac>(ByteString(), ChunkedByteString()).value, 4);
 }
-
-// A digest whose block is less than a byte cannot be keyed.
-struct DigestWithTinyBlock {
-    static constexpr int outputLength = 8;
-    static constexpr int blockLength = 4;
-    static DigestWithTinyBlock hash(const ByteString&) { return {}; }
-    static DigestWithTinyBlock hash(const ChunkedByteString&) { return {}; }
-    ByteString encode() const { return {0}; }
-    static std::optional<DigestWithTinyBlock> decode(const ByteString&) { return std::nullopt; }
-    friend bool operator==(const DigestWithTinyBlock&, const DigestWithTinyBlock&) = default;
-};
 
 TEST(Hmac, RefusesABlockOfLessThanOneByte) {
     EXPECT_THROW(hmac<DigestWithTinyBlock>(ByteString{1}, ByteString{2}), std::invalid_argument);

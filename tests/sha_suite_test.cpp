@@ -8,7 +8,6 @@
 #include <filesystem>
 #include <fstream>
 #include <limits>
-#include <regex>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -18,6 +17,7 @@
 #include "support/DataDir.hpp"
 #include "support/HashMutants.hpp"
 #include "support/IndependentDigests.hpp"
+#include "support/PairReport.hpp"
 #include "support/TreeRunner.hpp"
 #include "zelkor/tests/ParseNistKATs.hpp"
 #include "zelkor/tests/SHA.hpp"
@@ -110,20 +110,6 @@ std::vector<std::string> failingNames(const std::vector<tests::Test>& tree) {
     return out;
 }
 
-// The four components of a failed pair assertion: computed (strict, chunked)
-// and expected (from the file, twice).
-struct PairReport {
-    std::string strict, chunked, expected1, expected2;
-};
-
-PairReport parsePairReport(const std::string& message) {
-    static const std::regex pattern(
-        R"re(expected: \("([0-9a-f]*)", "([0-9a-f]*)"\)\n but got: \("([0-9a-f]*)", "([0-9a-f]*)"\))re");
-    std::smatch m;
-    if (!std::regex_search(message, m, pattern)) throw std::runtime_error("not a pair report: " + message);
-    return {m[1], m[2], m[3], m[4]};
-}
-
 template <class Alg>
 class ShaInstalled : public ::testing::Test {
 protected:
@@ -168,7 +154,7 @@ TYPED_TEST(ShaInstalled, ChunkRestartFailsExactlyMessagesLongerThan37Bytes) {
         ASSERT_EQ(report.outcome.kind, Outcome::Kind::AssertionFailed) << report.outcome.message;
         EXPECT_TRUE(report.outcome.message.starts_with(report.path + "\n")) << report.outcome.message;
         // Only the chunked form is wrong.
-        const PairReport pair = parsePairReport(report.outcome.message);
+        const auto pair = testsupport::parsePairReport(report.outcome.message);
         EXPECT_EQ(pair.strict, pair.expected1) << report.path;
         EXPECT_NE(pair.chunked, pair.expected2) << report.path;
     }
@@ -190,7 +176,7 @@ TYPED_TEST(ShaInstalled, PaddingBugFailsExactlyTheAffectedLengths) {
     for (const auto& report : testsupport::runAll(cases, true)) {
         failed.push_back(report.path);
         ASSERT_EQ(report.outcome.kind, Outcome::Kind::AssertionFailed) << report.outcome.message;
-        const PairReport pair = parsePairReport(report.outcome.message);
+        const auto pair = testsupport::parsePairReport(report.outcome.message);
         EXPECT_NE(pair.strict, pair.expected1) << report.path;
         EXPECT_NE(pair.chunked, pair.expected2) << report.path;
     }
@@ -212,8 +198,9 @@ TEST(ShaSuite, NumberingRunsOnAcrossFilesAndCategoriesInListingOrder) {
     // SHA1First.rsp: three usable records, one without MD; SHA1Second.rsp: two
     // usable records, the first with a wrong MD. SHA256Other.rsp and xSHA1.rsp
     // are not selected.
-    EXPECT_EQ(testsupport::names(suite), (std::vector<std::string>{"NistSHA1-1", "NistSHA1-2", "NistSHA1-3",
-                                                                   "NistSHA1-4", "NistSHA1-5", kPropertyGroup}));
+    const std::vector<std::string> expectedNames{"NistSHA1-1", "NistSHA1-2", "NistSHA1-3",
+                                                 "NistSHA1-4", "NistSHA1-5", kPropertyGroup};
+    EXPECT_EQ(testsupport::names(suite), expectedNames);
     bool firstListedFirst = false;
     for (const auto& entry : std::filesystem::directory_iterator(fixtureDataDir("order") + "/Test/KAT_SHA")) {
         const std::string file = entry.path().filename().string();
@@ -311,7 +298,8 @@ TEST(ShaSuite, BuildingNeitherDecodesNorHashes) {
 }
 
 TEST(ShaSuite, CasesOwnTheirDataAfterTheFilesChange) {
-    const auto dir = std::filesystem::temp_directory_path() / ("zelkor-sha-owned-" + std::to_string(::getpid()));
+    const auto dir =
+        std::filesystem::temp_directory_path() / ("zelkor-sha-owned-" + std::to_string(::getpid()));
     std::filesystem::create_directories(dir / "Test" / "KAT_SHA");
     const auto file = dir / "Test" / "KAT_SHA" / "SHA1.rsp";
     std::ofstream(file) << "Len = 24\nMsg = 616263\nMD = a9993e364706816aba3e25717850c26c9cd0d89d\n";
@@ -349,7 +337,10 @@ TEST(ShaHmacFields, SaturatesInsteadOfOverflowing) {
 
 TEST(ShaHmacFields, RejectsEverythingElseNamingFieldAndText) {
     using tests::detail::readDecimalField;
-    for (const std::string text : {"", "-", "+5", " 5", "5 ", "1e3", "0x1", "--5", "5-", "1.0", "\xef\xbc\x91"}) {
+    // The last one is a fullwidth digit one in UTF-8.
+    const std::vector<std::string> malformed{"", "-", "+5", " 5", "5 ", "1e3", "0x1", "--5", "5-", "1.0",
+                                             "\xef\xbc\x91"};
+    for (const auto& text : malformed) {
         EXPECT_THROW(readDecimalField("Tlen", text), std::invalid_argument) << text;
     }
     try {

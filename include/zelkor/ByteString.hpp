@@ -87,4 +87,8 @@ private:
 // Renders the chunks as a bracketed list, e.g. ["0001", "02"].
 std::ostream& operator<<(std::ostream& os, const ChunkedByteString& bytes);
 
+// GoogleTest would print these byte by byte as containers; use the rendering above.
+inline void PrintTo(const ByteString& bytes, std::ostream* os) { *os << bytes; }
+inline void PrintTo(const ChunkedByteString& bytes, std::ostream* os) { *os << bytes; }
+
 }  // namespace zelkor

@@ -79,7 +79,8 @@ struct PaddingBugNearBlockEnd : DigestWrapper<PaddingBugNearBlockEnd<D, LengthFi
     }
     static PaddingBugNearBlockEnd hash(const ByteString& message) {
         // The wrong digest: that of the message with a zero byte appended.
-        return PaddingBugNearBlockEnd(D::hash(hitsBug(message.size()) ? message + ByteString{0x00} : message));
+        if (!hitsBug(message.size())) return PaddingBugNearBlockEnd(D::hash(message));
+        return PaddingBugNearBlockEnd(D::hash(message + ByteString{0x00}));
     }
     static PaddingBugNearBlockEnd hash(const ChunkedByteString& message) { return hash(message.toStrict()); }
 };
@@ -91,7 +92,9 @@ struct LongHmacKeyNotHashed : DigestWrapper<LongHmacKeyNotHashed<D>, D> {
     using Base = DigestWrapper<LongHmacKeyNotHashed, D>;
     using Base::Base;
 
-    static LongHmacKeyNotHashed hash(const ByteString& message) { return LongHmacKeyNotHashed(D::hash(message)); }
+    static LongHmacKeyNotHashed hash(const ByteString& message) {
+        return LongHmacKeyNotHashed(D::hash(message));
+    }
     static LongHmacKeyNotHashed hash(const ChunkedByteString& message) {
         return LongHmacKeyNotHashed(D::hash(message));
     }

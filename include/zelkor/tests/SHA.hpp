@@ -25,7 +25,8 @@ void runCase(const std::string& name, const ShaRecord& record) {
     // Msg is decoded before Len is read, so a record with both faults reports the hex error.
     ByteString decoded = hexStringToBS(record.msg);
     const std::size_t messageBytes = detail::wholeBytesOfBitLength(record.len);
-    const ByteString message = messageBytes < decoded.size() ? decoded.take(messageBytes) : std::move(decoded);
+    const ByteString message =
+        messageBytes < decoded.size() ? decoded.take(messageBytes) : std::move(decoded);
     const ByteString expected = hexStringToBS(record.md);
     const ByteString strict = zelkor::hash<D>(message).encode();
     const ByteString chunked = zelkor::hash<D>(ChunkedByteString::chunksOf(37, message)).encode();
