@@ -18,6 +18,9 @@ std::uint64_t uniformUpTo(rc::Random& random, std::uint64_t max, std::uint64_t m
     }
 }
 
+// The 64-bit subtract-with-carry engine of <random> (lags 5 and 12).
+using ByteEngine = std::subtract_with_carry_engine<std::uint64_t, 64, 5, 12>;
+
 // The number of random bits behind one byte at this size: RapidCheck scales
 // integers linearly with the size, nominally 100, rounding to nearest.
 int bitsPerByte(int size) {
@@ -37,11 +40,11 @@ ByteString drawByteString(const rc::Random& random, int size) {
     const int bits = bitsPerByte(size);
     if (bits > 0 && length > 0) {
         // rc::Random spends about 160 instructions per 64-bit output, which
-        // caps byte strings near 400 MB/s; so one draw from it seeds the
-        // standard 64-bit Mersenne Twister, which expands it many times
-        // faster and keeps the bytes a function of RapidCheck's seed (so
-        // seed= and reproduce= replay them).
-        std::mt19937_64 expander(byteSource.next());
+        // caps byte strings near 400 MB/s; so one draw from it seeds a
+        // standard subtract-with-carry engine (cheap to seed, a few
+        // instructions per 64 bits), which keeps the bytes a function of
+        // RapidCheck's seed (so seed= and reproduce= replay them).
+        ByteEngine expander(byteSource.next());
         if (bits == 8) {
             std::size_t i = 0;
             for (; i + 8 <= length; i += 8) {
