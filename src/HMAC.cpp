@@ -33,18 +33,11 @@ std::vector<HmacRecord> selectedRecords(std::string_view algorithm) {
             if (!wantedL) wantedL = algToLen(algorithm);
             if (*l != *wantedL) continue;
             for (const auto& record : category.records) {
-                auto msg = lookup(record, "Msg");
-                if (!msg) continue;
-                auto key = lookup(record, "Key");
-                if (!key) continue;
-                auto mac = lookup(record, "Mac");
-                if (!mac) continue;
-                auto count = lookup(record, "Count");
-                if (!count) continue;
-                auto tlen = lookup(record, "Tlen");
-                if (!tlen) continue;
+                auto fields = lookupAll<5>(record, {"Msg", "Key", "Mac", "Count", "Tlen"});
+                if (!fields) continue;
+                auto& [msg, key, mac, count, tlen] = *fields;
                 records.push_back(
-                    {std::move(*count), std::move(*tlen), std::move(*key), std::move(*msg), std::move(*mac)});
+                    {std::move(count), std::move(tlen), std::move(key), std::move(msg), std::move(mac)});
             }
         }
     }

@@ -14,13 +14,10 @@ std::vector<ShaRecord> usableRecords(std::string_view algorithm) {
     for (const auto& file : files) {
         for (const auto& category : file.categories) {
             for (const auto& record : category.records) {
-                auto msg = lookup(record, "Msg");
-                if (!msg) continue;
-                auto md = lookup(record, "MD");
-                if (!md) continue;
-                auto len = lookup(record, "Len");
-                if (!len) continue;
-                records.push_back({std::move(*msg), std::move(*md), std::move(*len)});
+                auto fields = lookupAll<3>(record, {"Msg", "MD", "Len"});
+                if (!fields) continue;
+                auto& [msg, md, len] = *fields;
+                records.push_back({std::move(msg), std::move(md), std::move(len)});
             }
         }
     }

@@ -29,6 +29,8 @@
 //     COUNT = 1                    record 2: COUNT="1"
 //     [DECRYPT]                    a second category
 
+#include <array>
+#include <cstddef>
 #include <iosfwd>
 #include <optional>
 #include <string>
@@ -63,5 +65,18 @@ std::vector<Category> getCategories(std::string_view recordKey, const std::vecto
 
 // The value of the first field called `name`, if any.
 std::optional<std::string> lookup(const std::vector<Field>& fields, std::string_view name);
+
+// The values of all `names`, in that order, or none when any one is absent.
+template <std::size_t N>
+std::optional<std::array<std::string, N>> lookupAll(const std::vector<Field>& fields,
+                                                     const std::array<std::string_view, N>& names) {
+    std::array<std::string, N> values;
+    for (std::size_t i = 0; i < N; ++i) {
+        auto value = lookup(fields, names[i]);
+        if (!value) return std::nullopt;
+        values[i] = std::move(*value);
+    }
+    return values;
+}
 
 }  // namespace zelkor::tests
