@@ -5,12 +5,15 @@
 #include <cstdlib>
 #include <exception>
 #include <memory>
+#include <map>
 #include <set>
 #include <typeinfo>
 #include <utility>
 
 #include <cxxabi.h>
 #include <gtest/gtest.h>
+
+#include "zelkor/tests/detail/VectorUsage.hpp"
 
 namespace zelkor::tests {
 
@@ -28,14 +31,17 @@ class CaseTest : public ::testing::Test {
 public:
     explicit CaseTest(TestCase test) : test_(std::move(test)) {}
     void TestBody() override {
+        // A known-answer failure is reported at its record in the vector file.
+        const char* file = test_.origin.file.empty() ? nullptr : test_.origin.file.c_str();
+        const int line = test_.origin.line > 0 ? test_.origin.line : -1;
         try {
             test_.run();
         } catch (const AssertionFailure& failure) {
-            ADD_FAILURE() << "Assertion failed: " << failure.what();
+            ADD_FAILURE_AT(file, line) << "Assertion failed: " << failure.what();
         } catch (const std::exception& error) {
-            ADD_FAILURE() << "Error (" << typeName(error) << "): " << error.what();
+            ADD_FAILURE_AT(file, line) << "Error (" << typeName(error) << "): " << error.what();
         } catch (...) {
-            ADD_FAILURE() << "Error: an exception of unknown type";
+            ADD_FAILURE_AT(file, line) << "Error: an exception of unknown type";
         }
     }
 
@@ -52,10 +58,10 @@ public:
         case PropertyResult::Status::Passed:
             break;
         case PropertyResult::Status::Failed:
-            ADD_FAILURE() << "Property failed: " << result.report;
+            ADD_FAILURE_AT(nullptr, -1) << "Property failed: " << result.report;
             break;
         case PropertyResult::Status::GaveUp:
-            ADD_FAILURE() << "Property gave up (too many discarded cases): " << result.report;
+            ADD_FAILURE_AT(nullptr, -1) << "Property gave up (too many discarded cases): " << result.report;
             break;
         case PropertyResult::Status::Skipped:
             GTEST_SKIP() << "Property not selected by RC_PARAMS reproduce";
@@ -100,6 +106,17 @@ std::string join(const std::string& suite, const std::string& group) {
     return suite.empty() ? group : suite + "/" + group;
 }
 
+// What the summary needs to know of each registered leaf.
+struct LeafKind {
+    bool property = false;
+    std::shared_ptr<const detail::VectorUsage> usage;
+};
+
+std::map<const ::testing::TestInfo*, LeafKind>& registeredLeaves() {
+    static std::map<const ::testing::TestInfo*, LeafKind> leaves;
+    return leaves;
+}
+
 void registerAll(const std::vector<Test>& tests, const std::string& suite, NameTable& names) {
     const std::string leafSuite = suite.empty() ? "zelkor_tests" : suite;
     for (const Test& test : tests) {
@@ -107,45 +124,80 @@ void registerAll(const std::vector<Test>& tests, const std::string& suite, NameT
             registerAll(group->tests, join(suite, group->name), names);
         } else if (const auto* leaf = std::get_if<TestCase>(&test.node)) {
             const std::string name = names.unique(leafSuite, leaf->name);
-            ::testing::RegisterTest(leafSuite.c_str(), name.c_str(), nullptr, nullptr, __FILE__, __LINE__,
-                                    [leaf = *leaf]() -> ::testing::Test* { return new CaseTest(leaf); });
+            // Known-answer cases are filed under their record, so XML and JSON
+            // reports point at the vector file.
+            const bool located = !leaf->origin.file.empty();
+            const auto* info = ::testing::RegisterTest(
+                leafSuite.c_str(), name.c_str(), nullptr, nullptr, located ? leaf->origin.file.c_str() : __FILE__,
+                located ? leaf->origin.line : __LINE__, [leaf = *leaf]() -> ::testing::Test* { return new CaseTest(leaf); });
+            registeredLeaves()[info] = {false, leaf->origin.usage};
         } else {
             const auto& prop = std::get<TestProperty>(test.node);
             const std::string name = names.unique(leafSuite, prop.name);
-            ::testing::RegisterTest(leafSuite.c_str(), name.c_str(), nullptr, nullptr, __FILE__, __LINE__,
-                                    [prop, id = leafSuite + "/" + name]() -> ::testing::Test* {
-                                        return new PropertyTest(prop, id);
-                                    });
+            const auto* info = ::testing::RegisterTest(leafSuite.c_str(), name.c_str(), nullptr, nullptr, __FILE__,
+                                                       __LINE__, [prop, id = leafSuite + "/" + name]() -> ::testing::Test* {
+                                                           return new PropertyTest(prop, id);
+                                                       });
+            registeredLeaves()[info] = {true, nullptr};
         }
     }
 }
 
-// After the run, one line per top-level group: how many of its tests passed,
-// failed and were skipped.
+struct Counts {
+    int passed = 0, failed = 0, skipped = 0;
+
+    void add(const ::testing::TestResult& result) {
+        if (result.Skipped()) ++skipped;
+        else if (result.Failed()) ++failed;
+        else ++passed;
+    }
+    int total() const { return passed + failed + skipped; }
+};
+
+// Per top-level group: the known-answer cases and the properties that ran,
+// and the vector directories its cases came from.
+struct RootSummary {
+    std::string name;
+    Counts cases, properties;
+    std::vector<const detail::VectorUsage*> usages;
+};
+
+std::vector<RootSummary> summarise(const ::testing::UnitTest& unit) {
+    std::vector<RootSummary> roots;
+    for (int i = 0; i < unit.total_test_suite_count(); ++i) {
+        const auto& suite = *unit.GetTestSuite(i);
+        const std::string name = suite.name();
+        const std::string root = name.substr(0, name.find('/'));
+        auto it = std::find_if(roots.begin(), roots.end(), [&](const auto& r) { return r.name == root; });
+        if (it == roots.end()) it = roots.insert(roots.end(), RootSummary{root, {}, {}, {}});
+        for (int j = 0; j < suite.total_test_count(); ++j) {
+            const auto& info = *suite.GetTestInfo(j);
+            if (!info.should_run()) continue;
+            const auto leaf = registeredLeaves().find(&info);
+            const bool property = leaf != registeredLeaves().end() && leaf->second.property;
+            (property ? it->properties : it->cases).add(*info.result());
+            const detail::VectorUsage* usage = leaf != registeredLeaves().end() ? leaf->second.usage.get() : nullptr;
+            if (usage && std::find(it->usages.begin(), it->usages.end(), usage) == it->usages.end()) {
+                it->usages.push_back(usage);
+            }
+        }
+    }
+    return roots;
+}
+
+// After the run, one line per top-level group (known-answer cases and
+// properties counted apart), each followed by one line per vector directory
+// its cases came from.
 class SummaryPrinter : public ::testing::EmptyTestEventListener {
 public:
     void OnTestProgramEnd(const ::testing::UnitTest& unit) override {
-        struct Counts { int passed = 0, failed = 0, skipped = 0; };
-        std::vector<std::pair<std::string, Counts>> roots;
-        for (int i = 0; i < unit.total_test_suite_count(); ++i) {
-            const auto& suite = *unit.GetTestSuite(i);
-            const std::string name = suite.name();
-            const std::string root = name.substr(0, name.find('/'));
-            auto it = std::find_if(roots.begin(), roots.end(), [&](const auto& r) { return r.first == root; });
-            if (it == roots.end()) it = roots.insert(roots.end(), {root, Counts{}});
-            for (int j = 0; j < suite.total_test_count(); ++j) {
-                const auto& info = *suite.GetTestInfo(j);
-                if (!info.should_run()) continue;
-                if (info.result()->Skipped()) ++it->second.skipped;
-                else if (info.result()->Failed()) ++it->second.failed;
-                else ++it->second.passed;
-            }
-        }
         std::printf("\nSummary by suite:\n");
-        for (const auto& [root, counts] : roots) {
-            if (counts.passed + counts.failed + counts.skipped == 0) continue;
-            std::printf("  %-40s %6d passed %6d failed %6d skipped\n", root.c_str(), counts.passed, counts.failed,
-                        counts.skipped);
+        for (const RootSummary& root : summarise(unit)) {
+            if (root.cases.total() + root.properties.total() == 0) continue;
+            std::printf("  %-24s known answers %5d passed %4d failed %4d skipped; properties %3d passed %3d failed %3d skipped\n",
+                        root.name.c_str(), root.cases.passed, root.cases.failed, root.cases.skipped,
+                        root.properties.passed, root.properties.failed, root.properties.skipped);
+            for (const detail::VectorUsage* usage : root.usages) std::printf("    %s\n", usage->describe().c_str());
         }
         std::fflush(stdout);
     }

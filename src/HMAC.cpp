@@ -22,22 +22,30 @@ std::string_view algToLen(std::string_view algorithm) {
                            + detail::quoteText(algorithm));
 }
 
-std::vector<HmacRecord> selectedRecords(std::string_view algorithm) {
+std::vector<HmacRecord> selectedRecords(std::string_view algorithm, const std::shared_ptr<detail::VectorUsage>& usage) {
     const auto files = detail::loadVectorDirectory("KAT_HMAC", "Count");
     std::optional<std::string_view> wantedL;
     std::vector<HmacRecord> records;
     for (const auto& file : files) {
-        for (const auto& category : file.categories) {
+        usage->addFile(file.recordCount());
+        for (std::size_t c = 0; c < file.categories.size(); ++c) {
+            const auto& category = file.categories[c];
             const auto l = lookup(category.properties, "L");
-            if (!l) continue;
-            if (!wantedL) wantedL = algToLen(algorithm);
-            if (*l != *wantedL) continue;
-            for (const auto& record : category.records) {
-                auto fields = lookupAll<5>(record, {"Msg", "Key", "Mac", "Count", "Tlen"});
-                if (!fields) continue;
+            if (l && !wantedL) wantedL = algToLen(algorithm);
+            if (!l || *l != *wantedL) {
+                usage->skip("no matching [L=..] category", category.records.size());
+                continue;
+            }
+            for (std::size_t r = 0; r < category.records.size(); ++r) {
+                auto fields = lookupAll<5>(category.records[r], {"Msg", "Key", "Mac", "Count", "Tlen"});
+                if (!fields) {
+                    usage->skip("missing field");
+                    continue;
+                }
+                usage->use();
                 auto& [msg, key, mac, count, tlen] = *fields;
-                records.push_back(
-                    {std::move(count), std::move(tlen), std::move(key), std::move(msg), std::move(mac)});
+                records.push_back({std::move(count), std::move(tlen), std::move(key), std::move(msg), std::move(mac),
+                                   file.origin(c, r, usage)});
             }
         }
     }

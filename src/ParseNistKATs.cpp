@@ -101,21 +101,24 @@ std::string_view withoutCarriageReturns(std::string_view line, std::string& buff
     return buffer;
 }
 
-// Calls `onLine` with every line that survives cleaning, in order. The view is
-// into `text` unless a CR had to be removed from inside the line, in which case
-// it points into a buffer that the next call reuses.
+// Calls `onLine` with every line that survives cleaning and its 1-based line
+// number in `text`, in order. The view is into `text` unless a CR had to be
+// removed from inside the line, in which case it points into a buffer that the
+// next call reuses.
 template <class OnLine>
 void forEachCleanLine(std::string_view text, OnLine&& onLine) {
     std::string withoutCR;
     std::size_t pos = 0;
+    std::size_t lineNumber = 0;
     while (pos < text.size()) {
         const void* lf = std::memchr(text.data() + pos, '\n', text.size() - pos);
         const std::size_t end = lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - text.data())
                                    : text.size();
         const std::string_view line = text.substr(pos, end - pos);
         pos = end + 1;
+        ++lineNumber;
         if (line.empty() || line.front() == '#' || isWhitespaceOnly(line)) continue;
-        onLine(withoutCarriageReturns(line, withoutCR));
+        onLine(withoutCarriageReturns(line, withoutCR), lineNumber);
     }
 }
 
@@ -171,11 +174,14 @@ Field bodyField(std::string_view line) {
 // Groups cleaned lines, one at a time, into categories of properties and records.
 class CategoryBuilder {
 public:
-    explicit CategoryBuilder(std::string_view recordKey) : recordKey_(recordKey) {}
+    // With `recordLines`, the line number of each record's first line is
+    // kept there, one list per category.
+    CategoryBuilder(std::string_view recordKey, std::vector<std::vector<std::size_t>>* recordLines)
+        : recordKey_(recordKey), recordLines_(recordLines) {}
 
-    void add(std::string_view line) {
+    void add(std::string_view line, std::size_t lineNumber = 0) {
         if (!line.empty() && line.front() == '[') addHeader(line);
-        else addBody(line);
+        else addBody(line, lineNumber);
     }
 
     std::vector<Category> finish() && { return std::move(categories_); }
@@ -185,22 +191,31 @@ private:
 
     void addHeader(std::string_view line) {
         // A header after body lines (or at the start) opens a new category.
-        if (run_ != Run::Header) categories_.emplace_back();
+        if (run_ != Run::Header) openCategory();
         run_ = Run::Header;
         categories_.back().properties.push_back(headerProperty(line, scratch_));
     }
 
-    void addBody(std::string_view line) {
-        if (run_ == Run::None) categories_.emplace_back();
+    void openCategory() {
+        categories_.emplace_back();
+        if (recordLines_) recordLines_->emplace_back();
+    }
+    void addBody(std::string_view line, std::size_t lineNumber) {
+        if (run_ == Run::None) openCategory();
         run_ = Run::Body;
         Field field = bodyField(line);
         auto& records = categories_.back().records;
-        if (field.name == recordKey_) records.emplace_back();
-        else if (records.empty()) return;  // before the first key: belongs to no record
+        if (field.name == recordKey_) {
+            records.emplace_back();
+            if (recordLines_) recordLines_->back().push_back(lineNumber);
+        } else if (records.empty()) {
+            return;  // before the first key: belongs to no record
+        }
         records.back().push_back(std::move(field));
     }
 
     std::string_view recordKey_;
+    std::vector<std::vector<std::size_t>>* recordLines_ = nullptr;
     std::vector<Category> categories_;
     Run run_ = Run::None;
     std::string scratch_;
@@ -212,20 +227,28 @@ namespace detail {
 
 std::vector<std::string> splitAndCleanLines(std::string_view text) {
     std::vector<std::string> lines;
-    forEachCleanLine(text, [&](std::string_view line) { lines.emplace_back(line); });
+    forEachCleanLine(text, [&](std::string_view line, std::size_t) { lines.emplace_back(line); });
     return lines;
+}
+
+std::vector<Category> parseCategoriesWithLines(std::string_view recordKey, std::string_view text,
+                                               std::vector<std::vector<std::size_t>>& recordLines) {
+    recordLines.clear();
+    CategoryBuilder builder(recordKey, &recordLines);
+    forEachCleanLine(text, [&](std::string_view line, std::size_t number) { builder.add(line, number); });
+    return std::move(builder).finish();
 }
 
 }  // namespace detail
 
 std::vector<Category> parseCategories(std::string_view recordKey, std::string_view text) {
-    CategoryBuilder builder(recordKey);
-    forEachCleanLine(text, [&](std::string_view line) { builder.add(line); });
+    CategoryBuilder builder(recordKey, nullptr);
+    forEachCleanLine(text, [&](std::string_view line, std::size_t) { builder.add(line); });
     return std::move(builder).finish();
 }
 
 std::vector<Category> getCategories(std::string_view recordKey, const std::vector<std::string>& lines) {
-    CategoryBuilder builder(recordKey);
+    CategoryBuilder builder(recordKey, nullptr);
     for (const auto& line : lines) builder.add(line);
     return std::move(builder).finish();
 }

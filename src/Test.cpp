@@ -2,6 +2,8 @@
 
 #include <rapidcheck/detail/Configuration.h>
 
+#include "zelkor/tests/detail/Report.hpp"
+
 namespace zelkor::tests {
 
 const std::string& Test::name() const {
@@ -9,7 +11,37 @@ const std::string& Test::name() const {
 }
 
 Test testCase(std::string name, std::function<void()> assertion) {
-    return Test{TestCase{std::move(name), std::move(assertion)}};
+    return Test{TestCase{std::move(name), std::move(assertion), {}}};
+}
+
+Test testCase(std::string name, std::function<void()> assertion, CaseOrigin origin) {
+    return Test{TestCase{std::move(name), std::move(assertion), std::move(origin)}};
+}
+
+std::string CaseOrigin::where() const {
+    return line > 0 ? file + ":" + std::to_string(line) : file;
+}
+
+void assertKnownAnswer(std::string_view prefix, std::initializer_list<Computed> computed, const ByteString& known,
+                       const CaseOrigin& origin) {
+    std::ostringstream msg;
+    bool failed = false;
+    for (const Computed& value : computed) {
+        const std::optional<std::size_t> at = detail::firstDifference(value.value, known);
+        if (!at) continue;
+        if (!failed && !prefix.empty()) msg << prefix << '\n';
+        if (failed) msg << '\n';
+        failed = true;
+        msg << "expected: ";
+        detail::writeBytes(msg, value.value, *at);
+        msg << " (" << value.value.size() << " bytes, computed by the implementation";
+        if (!value.how.empty()) msg << ' ' << value.how;
+        msg << ")\n but got: ";
+        detail::writeBytes(msg, known, *at);
+        msg << " (" << known.size() << " bytes, from " << origin.where() << ")\n";
+        msg << "first difference at byte " << *at;
+    }
+    if (failed) throw AssertionFailure(msg.str());
 }
 
 Test testGroup(std::string name, std::vector<Test> tests) {

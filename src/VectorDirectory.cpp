@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "zelkor/tests/Paths_zelkor_tests.hpp"
+#include "zelkor/tests/detail/KATLines.hpp"
 
 namespace zelkor::tests::detail {
 
@@ -89,7 +90,7 @@ std::string readWholeFile(const std::string& path) {
 
 std::vector<LoadedFile> loadVectorDirectory(std::string_view familyDir, std::string_view recordKey,
                                             const std::function<bool(std::string_view fileName)>& keep) {
-    const std::string dir = Paths_zelkor_tests::getDataFileName("Test/" + std::string(familyDir));
+    const std::string dir = vectorDirectoryPath(familyDir);
     // Every kept path is chosen before any file is opened.
     std::vector<std::string> paths;
     for (const auto& name : listDirectory(dir)) {
@@ -102,10 +103,26 @@ std::vector<LoadedFile> loadVectorDirectory(std::string_view familyDir, std::str
     files.reserve(paths.size());
     for (auto& path : paths) {
         const std::string text = readWholeFile(path);
-        std::vector<Category> categories = parseCategories(recordKey, text);
-        files.push_back({std::move(path), std::move(categories)});
+        LoadedFile file{std::move(path), {}, {}};
+        file.categories = parseCategoriesWithLines(recordKey, text, file.recordLines);
+        files.push_back(std::move(file));
     }
     return files;
+}
+
+std::string vectorDirectoryPath(std::string_view familyDir) {
+    return Paths_zelkor_tests::getDataFileName("Test/" + std::string(familyDir));
+}
+
+std::size_t LoadedFile::recordCount() const {
+    std::size_t n = 0;
+    for (const auto& category : categories) n += category.records.size();
+    return n;
+}
+
+CaseOrigin LoadedFile::origin(std::size_t c, std::size_t r, std::shared_ptr<const VectorUsage> usage) const {
+    const std::size_t line = c < recordLines.size() && r < recordLines[c].size() ? recordLines[c][r] : 0;
+    return CaseOrigin{path, static_cast<int>(line), std::move(usage)};
 }
 
 std::string_view fileNameOf(std::string_view path) {

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <variant>
@@ -255,11 +256,13 @@ private:
     fs::path root_;
 };
 
-TEST(AesSuite, EmptyVectorDirectoryGivesOnlyThePropertyGroups) {
+TEST(AesSuite, EmptyVectorDirectoryGivesTheFailingNoUsableVectorsCase) {
     TempDataDir data;
     fs::create_directories(data.root() / "Test" / "KAT_AES" / "subdir");
     zelkor::testsupport::ScopedDataDir dataDir(data.root().string());
-    EXPECT_EQ(zelkor::testsupport::names(zelkor::tests::makeAESTests<AES128>()), kPropertyGroups);
+    std::vector<std::string> expected = kPropertyGroups;
+    expected.insert(expected.begin(), "no usable vectors");
+    EXPECT_EQ(zelkor::testsupport::names(zelkor::tests::makeAESTests<AES128>()), expected);
 }
 
 // Mutants: each fault fails exactly the cases it should.
@@ -285,6 +288,43 @@ TEST(AesSuite, WrongDecryptionFailsExactlyTheDecryptFiles) {
     EXPECT_EQ(first.message.rfind("ECBVarTxt128d.txt-0\nexpected: \"81", 0), 0u) << first.message;
     EXPECT_NE(first.message.find("but got: \"80000000000000000000000000000000\""), std::string::npos)
         << first.message;
+}
+
+// A failure names the vector file and the line where its record starts.
+TEST(AesSuite, FailurePointsAtTheRecordInTheVectorFile) {
+    const auto failed = failures(installedSuite<mutants::WrongDecryption>());
+    const std::string& message = failed.find("ECBVarTxt128d.txt-0")->second.message;
+    const std::string file = installedAesDir() + "/ECBVarTxt128d.txt";
+    const auto at = message.find("(16 bytes, from " + file + ":");
+    ASSERT_NE(at, std::string::npos) << message;
+    const int line = std::stoi(message.substr(at + 16 + file.size() + 1));
+    std::ifstream in(file);
+    std::string text;
+    for (int i = 0; i < line; ++i) std::getline(in, text);
+    EXPECT_EQ(text.rfind("COUNT = 0", 0), 0u) << "line " << line << ": " << text;
+    EXPECT_NE(message.find("(16 bytes, computed by the implementation)"), std::string::npos) << message;
+    EXPECT_NE(message.find("first difference at byte 0"), std::string::npos) << message;
+}
+
+// No usable record makes one failing case that says why, never an empty green run.
+TEST(AesSuite, NoUsableRecordIsAFailingCaseGivingTheReasons) {
+    struct RefusesEveryKey : mutants::Wrapper<RefusesEveryKey> {
+        static std::optional<RefusesEveryKey> buildKey(const zelkor::ByteString&) { return std::nullopt; }
+    };
+    const auto onlyFailure = [](const Suite& suite) {
+        const auto failed = failures(suite);
+        EXPECT_EQ(failed.size(), 1u);
+        EXPECT_EQ(failed.begin()->first, "no usable vectors");
+        EXPECT_EQ(failed.begin()->second.kind, Kind::Error);
+        return failed.begin()->second.message;
+    };
+    const std::string otherSize = onlyFailure(fixtureSuite<AES256>("two-categories"));
+    EXPECT_NE(otherSize.find("KAT_AES: 2 files, 4 records read: 0 used, 4 skipped (4 another key size)"),
+              std::string::npos)
+        << otherSize;
+    const std::string refused = onlyFailure(installedSuite<RefusesEveryKey>());
+    EXPECT_NE(refused.find("120 files, 8552 records read: 0 used, 8552 skipped ("), std::string::npos) << refused;
+    EXPECT_NE(refused.find("2352 key refused by buildKey"), std::string::npos) << refused;
 }
 
 TEST(AesSuite, Cfb8FeedbackFailsExactlyTheCfbCases) {

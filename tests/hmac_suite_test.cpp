@@ -298,7 +298,8 @@ TEST(HmacSuite, UnknownAlgorithmFailsOnlyOnceACategoryHasAnL) {
     {
         TempHmacDir dir("[X=1]\nCount = 0\nTlen = 1\nKey = 00\nMsg = 00\nMac = 00\n");
         testsupport::ScopedDataDir dataDir(dir.path());
-        EXPECT_TRUE(tests::hmac_detail::getTests<reference::SHA1>("MD5").empty());
+        EXPECT_EQ(testsupport::names(tests::hmac_detail::getTests<reference::SHA1>("MD5")),
+                  std::vector<std::string>{"no usable vectors"});
     }
     TempHmacDir dir("[L=16]\nCount = 0\nTlen = 1\nKey = 00\nMsg = 00\nMac = 00\n");
     testsupport::ScopedDataDir dataDir(dir.path());

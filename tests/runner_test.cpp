@@ -2,6 +2,8 @@
 
 #include <array>
 #include <cstdio>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
 
@@ -42,6 +44,38 @@ TEST(Runner, ReportsEachOutcomeUnderItsGroupSuite) {
 TEST(Runner, AssertionFailureShowsPrefixAndBothValues) {
     const ProbeRun run = runProbe("--gtest_filter=Outcomes.fails");
     EXPECT_TRUE(contains(run.output, "Assertion failed: probeKAT-3\nexpected: \"ab\"\n but got: \"cd\""))
+        << run.output;
+}
+
+TEST(Runner, KnownAnswerFailureIsReportedAtItsRecordWithLabelledValues) {
+    const std::string report = testing::TempDir() + "runner_probe_report.json";
+    const ProbeRun run = runProbe("--gtest_filter=Outcomes.located --gtest_output=json:" + report);
+    EXPECT_TRUE(contains(run.output, "/vectors/CBCMMT192d.txt:45: Failure")) << run.output;
+    EXPECT_TRUE(contains(run.output, "probeKAT-4\nexpected: \"010203\" (3 bytes, computed by the implementation)\n"
+                                     " but got: \"010204\" (3 bytes, from /vectors/CBCMMT192d.txt:45)\n"
+                                     "first difference at byte 2"))
+        << run.output;
+    std::ifstream in(report);
+    const std::string json((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_TRUE(contains(json, "\"file\": \"\\/vectors\\/CBCMMT192d.txt\"") ||
+                contains(json, "\"file\": \"/vectors/CBCMMT192d.txt\""))
+        << json;
+    EXPECT_TRUE(contains(json, "\"line\": 45")) << json;
+}
+
+TEST(Runner, LongCounterexamplesAreCutUnlessFullValuesAreAsked) {
+    // The failing property's input has 3000 to 4096 bytes.
+    const ProbeRun cut = runProbe("--gtest_filter=Outcomes.propertyFails");
+    EXPECT_LT(cut.output.size(), 4096u) << cut.output;
+    EXPECT_TRUE(contains(cut.output, "...")) << cut.output;
+    const ProbeRun full = runProbe("--gtest_filter=Outcomes.propertyFails", "zelkor_tests_full_values=1");
+    EXPECT_GT(full.output.size(), 6000u);
+}
+
+TEST(Runner, SummaryCountsKnownAnswersAndPropertiesApart) {
+    const ProbeRun run = runProbe("--gtest_filter='Outcomes.*'");
+    EXPECT_TRUE(contains(run.output, "known answers     1 passed    3 failed    0 skipped; "
+                                     "properties   1 passed   2 failed   0 skipped"))
         << run.output;
 }
 

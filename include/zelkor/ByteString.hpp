@@ -91,4 +91,10 @@ std::ostream& operator<<(std::ostream& os, const ChunkedByteString& bytes);
 inline void PrintTo(const ByteString& bytes, std::ostream* os) { *os << bytes; }
 inline void PrintTo(const ChunkedByteString& bytes, std::ostream* os) { *os << bytes; }
 
+// RapidCheck's rendering of counterexamples: short values as above, long ones
+// cut to their first bytes with the length, unless the environment sets
+// zelkor_tests_full_values=1.
+void showValue(const ByteString& bytes, std::ostream& os);
+void showValue(const ChunkedByteString& bytes, std::ostream& os);
+
 }  // namespace zelkor

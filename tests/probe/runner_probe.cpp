@@ -23,6 +23,13 @@ int main(int argc, char** argv) {
                       testProperty("propertyPasses", [](const ByteString& b) { return b.size() <= 4096; }),
                       testProperty("propertyFails", [](const ByteString& b) { return b.size() < 3000; }),
                       testProperty("propertyDiscards", [](const ByteString&) { RC_DISCARD("never usable"); }),
+                      testCase(
+                          "located",
+                          [] {
+                              assertKnownAnswer("probeKAT-4", {{"", ByteString{1, 2, 3}}}, ByteString{1, 2, 4},
+                                                {"/vectors/CBCMMT192d.txt", 45, nullptr});
+                          },
+                          {"/vectors/CBCMMT192d.txt", 45, nullptr}),
                   }),
         testGroup("Names", {testCase("dup", [] {}), testCase("dup", [] { throw 1; }), testCase("a-b", [] {})}),
         testCase("loose", [] {}),

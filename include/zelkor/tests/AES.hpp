@@ -3,6 +3,8 @@
 // files (Test/KAT_AES) becomes one case, followed by the block-cipher property
 // groups.
 
+#include <cstddef>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -47,32 +49,44 @@ struct KnownAnswer {
     std::optional<IV<K>> iv;  // present exactly for the modes with an IV
     std::string inputHex;
     std::string expectedHex;
+    CaseOrigin origin;
 
     void operator()() const {
         const ByteString computed = applyOperation(fileMode, key, iv, hexStringToBS(inputHex));
-        assertEqual(name, computed, hexStringToBS(expectedHex));
+        assertKnownAnswer(name, {{"", computed}}, hexStringToBS(expectedHex), origin);
     }
 };
 
 // The case for one record, or none when a field is missing, the IV does not
-// decode or buildKey refuses the key. Odd-length KEY or IV hex throws here.
+// decode or buildKey refuses the key; `usage` learns which. Odd-length KEY or
+// IV hex throws here.
 template <BlockCipher K>
-std::optional<Test> makeCase(std::string_view fileName, FileMode fileMode, const Record& record) {
+std::optional<Test> makeCase(std::string_view fileName, FileMode fileMode, const Record& record, CaseOrigin origin,
+                             detail::VectorUsage& usage) {
+    const auto skip = [&usage](std::string_view reason) {
+        usage.skip(reason);
+        return std::optional<Test>();
+    };
     std::optional<IV<K>> iv;
     if (usesIV(fileMode.mode)) {
         const std::optional<std::string> ivHex = lookup(record, "IV");
-        if (!ivHex) return std::nullopt;
+        if (!ivHex) return skip("missing field");
         iv = IV<K>::decode(hexStringToBS(*ivHex));
-        if (!iv) return std::nullopt;
+        if (!iv) return skip("undecodable IV");
     }
     const std::optional<std::string> count = lookup(record, "COUNT");
     const std::optional<std::string> ciphertext = lookup(record, "CIPHERTEXT");
     const std::optional<std::string> plaintext = lookup(record, "PLAINTEXT");
     const std::optional<std::string> keyHex = lookup(record, "KEY");
-    if (!count || !ciphertext || !plaintext || !keyHex) return std::nullopt;
-    std::optional<K> key = K::buildKey(hexStringToBS(*keyHex));
-    if (!key) return std::nullopt;
+    if (!count || !ciphertext || !plaintext || !keyHex) return skip("missing field");
+    const ByteString keyBytes = hexStringToBS(*keyHex);
+    std::optional<K> key = K::buildKey(keyBytes);
+    if (!key) {
+        const bool otherSize = keyBytes.size() * 8 != static_cast<std::size_t>(K::keyLength);
+        return skip(otherSize ? "another key size" : "key refused by buildKey");
+    }
 
+    usage.use();
     std::string name = std::string(fileName) + "-" + *count;
     const bool encrypt = fileMode.direction == Direction::Encrypt;
     KnownAnswer<K> knownAnswer{name,
@@ -80,8 +94,9 @@ std::optional<Test> makeCase(std::string_view fileName, FileMode fileMode, const
                                std::move(*key),
                                std::move(iv),
                                encrypt ? *plaintext : *ciphertext,
-                               encrypt ? *ciphertext : *plaintext};
-    return testCase(std::move(name), std::move(knownAnswer));
+                               encrypt ? *ciphertext : *plaintext,
+                               origin};
+    return testCase(std::move(name), std::move(knownAnswer), std::move(origin));
 }
 
 }  // namespace aes_detail
@@ -89,22 +104,31 @@ std::optional<Test> makeCase(std::string_view fileName, FileMode fileMode, const
 // Reads Test/KAT_AES now (throwing on I/O errors and on odd-length KEY or IV
 // hex), and returns one case per usable record, named "<file name>-<COUNT>",
 // in listing, category and record order, then the two block-cipher property
-// groups. Each file's categories go with that file's own name.
+// groups. Each file's categories go with that file's own name. When no record
+// is usable, a failing case "no usable vectors" says why each was skipped.
 template <BlockCipher K>
 std::vector<Test> makeAESTests() {
+    auto usage = std::make_shared<detail::VectorUsage>(detail::vectorDirectoryPath("KAT_AES"));
     std::vector<Test> out;
     for (const detail::LoadedFile& file : detail::loadVectorDirectory("KAT_AES", "COUNT")) {
+        usage->addFile(file.recordCount());
         const std::string_view fileName = detail::fileNameOf(file.path);
         const std::optional<aes_detail::FileMode> fileMode = aes_detail::fileModeOf(fileName);
-        if (!fileMode) continue;
-        for (const Category& category : file.categories) {
-            for (const Record& record : category.records) {
-                if (auto test = aes_detail::makeCase<K>(fileName, *fileMode, record)) {
+        if (!fileMode) {
+            usage->skip("file name gives no mode", file.recordCount());
+            continue;
+        }
+        for (std::size_t c = 0; c < file.categories.size(); ++c) {
+            const auto& records = file.categories[c].records;
+            for (std::size_t r = 0; r < records.size(); ++r) {
+                if (auto test = aes_detail::makeCase<K>(fileName, *fileMode, records[r], file.origin(c, r, usage),
+                                                        *usage)) {
                     out.push_back(std::move(*test));
                 }
             }
         }
     }
+    detail::requireUsableVectors(out, usage);
     for (Test& group : makeBlockCipherPropTests<K>()) out.push_back(std::move(group));
     return out;
 }

@@ -2,6 +2,7 @@
 // Known-answer tests for HMAC over the SHA family from the NIST response files
 // in Test/KAT_HMAC. The builders return the cases alone, with no property group.
 
+#include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -12,6 +13,7 @@
 #include "zelkor/tests/Crypto.hpp"
 #include "zelkor/tests/Test.hpp"
 #include "zelkor/tests/detail/HmacRecords.hpp"
+#include "zelkor/tests/detail/VectorDirectory.hpp"
 #include "zelkor/tests/detail/ShaHmacFields.hpp"
 
 namespace zelkor::tests {
@@ -29,21 +31,26 @@ void runCase(const std::string& name, const HmacRecord& record) {
     const ByteString strict = zelkor::hmac<D>(key, message).encode().take(tagBytes);
     const ByteString chunked =
         zelkor::hmac<D>(key, ChunkedByteString::chunksOf(37, message)).encode().take(tagBytes);
-    assertEqual(name, std::pair{strict, chunked}, std::pair{expected, expected});
+    assertKnownAnswer(name, {{"from contiguous input", strict}, {"from 37-byte chunks", chunked}}, expected,
+                      record.origin);
 }
 
 // One case per selected record, named "NistHMAC" + algorithm + "-" + the
 // quoted Count text (names need not be unique).
 template <Hash D>
 std::vector<Test> getTests(std::string_view algorithm) {
-    std::vector<HmacRecord> records = selectedRecords(algorithm);
+    auto usage = std::make_shared<detail::VectorUsage>(detail::vectorDirectoryPath("KAT_HMAC"));
+    std::vector<HmacRecord> records = selectedRecords(algorithm, usage);
     std::vector<Test> cases;
     cases.reserve(records.size());
     const std::string prefix = "NistHMAC" + std::string(algorithm) + "-";
     for (auto& record : records) {
         std::string name = prefix + detail::quoteText(record.count);
-        cases.push_back(testCase(name, [name, record = std::move(record)] { runCase<D>(name, record); }));
+        CaseOrigin origin = record.origin;
+        cases.push_back(
+            testCase(name, [name, record = std::move(record)] { runCase<D>(name, record); }, std::move(origin)));
     }
+    detail::requireUsableVectors(cases, usage);
     return cases;
 }
 

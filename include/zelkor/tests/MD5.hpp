@@ -28,6 +28,9 @@ const Vector& vector(std::size_t index);
 // chunks each at most twice the size of the one before. Built once, shared.
 const ChunkedByteString& message(std::size_t index);
 
+// The table entry of message `index`, where its case's failures are reported.
+CaseOrigin origin(std::size_t index);
+
 // Raised when the digest type cannot decode a stored digest.
 [[noreturn]] void fromRightFailed(std::string_view prefix, const ByteString& encoded);
 
@@ -40,14 +43,21 @@ std::vector<Test> makeMD5Tests() {
     std::vector<Test> cases;
     cases.reserve(md5_detail::kVectorCount);
     for (std::size_t i = 0; i < md5_detail::kVectorCount; ++i) {
-        cases.push_back(testCase("md5KAT", [i] {
-            const auto& vec = md5_detail::vector(i);
-            const D computed = D::hash(md5_detail::message(i));
-            const ByteString expected = hexStringToBS(vec.digestHex);
-            const std::optional<D> known = D::decode(expected);
-            if (!known) md5_detail::fromRightFailed(vec.prefix, expected);
-            assertEqual(vec.prefix, computed, *known);
-        }));
+        cases.push_back(testCase(
+            "md5KAT",
+            [i] {
+                const auto& vec = md5_detail::vector(i);
+                const D computed = D::hash(md5_detail::message(i));
+                const ByteString expected = hexStringToBS(vec.digestHex);
+                const std::optional<D> known = D::decode(expected);
+                if (!known) md5_detail::fromRightFailed(vec.prefix, expected);
+                if (computed == *known) return;
+                // Labelled bytes when the encodings differ; the digests' own
+                // rendering when only their == tells them apart.
+                assertKnownAnswer(vec.prefix, {{"", computed.encode()}}, expected, md5_detail::origin(i));
+                assertEqual(vec.prefix, computed, *known);
+            },
+            md5_detail::origin(i)));
     }
     std::vector<Test> out;
     out.push_back(makeHashPropTests<D>());

@@ -3,6 +3,7 @@
 // Test/KAT_SHA, followed by the generic hash property group.
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -13,6 +14,7 @@
 #include "zelkor/tests/Test.hpp"
 #include "zelkor/tests/detail/ShaHmacFields.hpp"
 #include "zelkor/tests/detail/ShaRecords.hpp"
+#include "zelkor/tests/detail/VectorDirectory.hpp"
 
 namespace zelkor::tests {
 
@@ -30,21 +32,26 @@ void runCase(const std::string& name, const ShaRecord& record) {
     const ByteString expected = hexStringToBS(record.md);
     const ByteString strict = zelkor::hash<D>(message).encode();
     const ByteString chunked = zelkor::hash<D>(ChunkedByteString::chunksOf(37, message)).encode();
-    assertEqual(name, std::pair{strict, chunked}, std::pair{expected, expected});
+    assertKnownAnswer(name, {{"from contiguous input", strict}, {"from 37-byte chunks", chunked}}, expected,
+                      record.origin);
 }
 
 // One case per usable record, named "Nist" + algorithm + "-" + its 1-based
 // index across all selected files.
 template <Hash D>
 std::vector<Test> getTests(std::string_view algorithm) {
-    std::vector<ShaRecord> records = usableRecords(algorithm);
+    auto usage = std::make_shared<detail::VectorUsage>(detail::vectorDirectoryPath("KAT_SHA"));
+    std::vector<ShaRecord> records = usableRecords(algorithm, usage);
     std::vector<Test> cases;
     cases.reserve(records.size() + 1);
     const std::string prefix = "Nist" + std::string(algorithm) + "-";
     for (std::size_t i = 0; i < records.size(); ++i) {
         std::string name = prefix + std::to_string(i + 1);
-        cases.push_back(testCase(name, [name, record = std::move(records[i])] { runCase<D>(name, record); }));
+        CaseOrigin origin = records[i].origin;
+        cases.push_back(testCase(
+            name, [name, record = std::move(records[i])] { runCase<D>(name, record); }, std::move(origin)));
     }
+    detail::requireUsableVectors(cases, usage);
     return cases;
 }
 

@@ -3,7 +3,11 @@
 // RapidCheck properties. Running it is the business of a runner (GTest.hpp).
 
 #include <concepts>
+#include <cstddef>
+#include <type_traits>
 #include <functional>
+#include <initializer_list>
+#include <memory>
 #include <ostream>
 #include <sstream>
 #include <stdexcept>
@@ -15,6 +19,9 @@
 
 #include <rapidcheck.h>
 
+#include "zelkor/ByteString.hpp"
+#include "zelkor/tests/detail/Report.hpp"
+
 namespace zelkor::tests {
 
 // The verdict of one property run, with RapidCheck's report (counterexample,
@@ -25,11 +32,28 @@ struct PropertyResult {
     std::string report;
 };
 
+namespace detail {
+class VectorUsage;
+}
+
+// Where a known-answer case comes from: the vector file and the line of its
+// record (failures are reported there), and the loading of the directory it
+// belongs to, for the end-of-run summary. Empty for cases of other origins.
+struct CaseOrigin {
+    std::string file;
+    int line = 0;
+    std::shared_ptr<const detail::VectorUsage> usage;
+
+    // "file:line", or the file alone when the line is unknown.
+    std::string where() const;
+};
+
 // A unit test case: `run` returns normally on success, throws AssertionFailure
 // when an assertion does not hold and anything else on an error.
 struct TestCase {
     std::string name;
     std::function<void()> run;
+    CaseOrigin origin;
 };
 
 // A property. `check` takes the identifier RapidCheck files the property under
@@ -54,6 +78,7 @@ struct Test {
 };
 
 Test testCase(std::string name, std::function<void()> assertion);
+Test testCase(std::string name, std::function<void()> assertion, CaseOrigin origin);
 Test testGroup(std::string name, std::vector<Test> tests);
 
 namespace detail {
@@ -84,21 +109,27 @@ concept Streamable = requires(std::ostream& os, const T& v) { os << v; };
 template <class T>
 concept Encodable = requires(const T& v) { v.encode(); };
 
-// How values appear in failure reports: their operator<< where they have one,
-// a digest as the rendering of its encoding, a pair as (first, second).
+// How values appear in failure reports: byte strings as their hex, cut to a
+// window around `focus` when long (see detail/Report.hpp); other values by
+// their operator<< where they have one, a digest as the rendering of its
+// encoding, a pair as (first, second).
 template <class T>
-void render(std::ostream& os, const T& value) {
-    if constexpr (Streamable<T>) {
+void render(std::ostream& os, const T& value, std::size_t focus = 0) {
+    if constexpr (std::is_same_v<T, ByteString>) {
+        writeBytes(os, value, focus);
+    } else if constexpr (std::is_same_v<T, ChunkedByteString>) {
+        showValue(value, os);
+    } else if constexpr (Streamable<T>) {
         os << value;
     } else if constexpr (Encodable<T>) {
-        os << value.encode();
+        render(os, value.encode(), focus);
     } else {
         static_assert(sizeof(T) == 0, "no text rendering for this type");
     }
 }
 
 template <class A, class B>
-void render(std::ostream& os, const std::pair<A, B>& value) {
+void render(std::ostream& os, const std::pair<A, B>& value, std::size_t = 0) {
     os << '(';
     render(os, value.first);
     os << ", ";
@@ -115,11 +146,28 @@ void assertEqual(std::string_view prefix, const T& expected, const T& actual) {
     if (expected == actual) return;
     std::ostringstream msg;
     if (!prefix.empty()) msg << prefix << '\n';
+    std::size_t focus = 0;
+    if constexpr (std::is_same_v<T, ByteString>) focus = detail::firstDifference(expected, actual).value_or(0);
     msg << "expected: ";
-    detail::render(msg, expected);
+    detail::render(msg, expected, focus);
     msg << "\n but got: ";
-    detail::render(msg, actual);
+    detail::render(msg, actual, focus);
     throw AssertionFailure(msg.str());
 }
+
+// One value a known-answer case computed; `how` says how when a case computes
+// the answer more than one way (e.g. "from 37-byte chunks"), else it is empty.
+struct Computed {
+    std::string_view how;
+    ByteString value;
+};
+
+// Passes when every computed value equals the known one. Otherwise throws
+// AssertionFailure naming the case, then for each value that differs: the
+// computed value as expected and the known one as actual, each labelled with
+// where it comes from and its length, and the offset of the first difference.
+// Long values are shown as a window around that offset.
+void assertKnownAnswer(std::string_view prefix, std::initializer_list<Computed> computed, const ByteString& known,
+                       const CaseOrigin& origin);
 
 }  // namespace zelkor::tests

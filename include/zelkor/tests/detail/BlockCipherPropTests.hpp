@@ -17,6 +17,7 @@
 #include "zelkor/tests/Test.hpp"
 #include "zelkor/tests/detail/BlockCipherPropHelpers.hpp"
 #include "zelkor/tests/detail/Generators.hpp"
+#include "zelkor/tests/detail/Report.hpp"
 
 namespace zelkor::tests {
 
@@ -81,7 +82,7 @@ void ecbEncDecId(const ByteString& keyMaterial, const ByteString& plaintext) {
     const ByteString padded = zelkor::padESPBlockSize<K>(plaintext);
     const std::optional<ByteString> back = zelkor::unpadESP(zelkor::unEcb(key, zelkor::ecb(key, padded)));
     RC_ASSERT(back.has_value());
-    RC_ASSERT(*back == plaintext);
+    requireSameBytes("ECB decryption of the encryption, unpadded == the plaintext", *back, plaintext);
 }
 
 template <BlockCipher K, class Ops>
@@ -92,7 +93,7 @@ void ivModeEncDecId(const ByteString& keyMaterial, const ByteString& ivMaterial,
     const ByteString padded = zelkor::padESPBlockSize<K>(plaintext);
     const auto [ciphertext, ivAfterEnc] = Ops::enc(key, iv, padded);
     const auto [decrypted, ivAfterDec] = Ops::dec(key, iv, ciphertext);
-    RC_ASSERT(decrypted == padded);
+    requireSameBytes("decryption of the encryption == the padded plaintext", decrypted, padded);
     RC_ASSERT(ivAfterDec == ivAfterEnc);
 }
 
@@ -101,8 +102,8 @@ void ecbStringLazyEq(const ByteString& keyMaterial, const ChunkedByteString& pla
     const K key = keyOrDiscard<K>(keyMaterial);
     const ChunkedByteString chunked = wholeBlocksOf<K>(plaintext);
     const ByteString strict = chunked.toStrict();
-    RC_ASSERT(zelkor::ecb(key, strict) == zelkor::ecbLazy(key, chunked).toStrict());
-    RC_ASSERT(zelkor::unEcb(key, strict) == zelkor::unEcbLazy(key, chunked).toStrict());
+    requireSameBytes("ecb == ecbLazy", zelkor::ecb(key, strict), zelkor::ecbLazy(key, chunked).toStrict());
+    requireSameBytes("unEcb == unEcbLazy", zelkor::unEcb(key, strict), zelkor::unEcbLazy(key, chunked).toStrict());
 }
 
 template <BlockCipher K, class Ops>
@@ -115,12 +116,12 @@ void ivModeStrictLazyEq(const ByteString& keyMaterial, const ByteString& ivMater
 
     const auto [encStrict, ivEncStrict] = Ops::enc(key, iv, strict);
     const auto [encChunked, ivEncChunked] = Ops::encLazy(key, iv, chunked);
-    RC_ASSERT(encStrict == encChunked.toStrict());
+    requireSameBytes("encryption: contiguous == chunked", encStrict, encChunked.toStrict());
     RC_ASSERT(ivEncStrict == ivEncChunked);
 
     const auto [decStrict, ivDecStrict] = Ops::dec(key, iv, strict);
     const auto [decChunked, ivDecChunked] = Ops::decLazy(key, iv, chunked);
-    RC_ASSERT(decStrict == decChunked.toStrict());
+    requireSameBytes("decryption: contiguous == chunked", decStrict, decChunked.toStrict());
     RC_ASSERT(ivDecStrict == ivDecChunked);
 }
 

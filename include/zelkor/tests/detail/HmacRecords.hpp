@@ -1,9 +1,13 @@
 #pragma once
 // Selecting the HMAC vector records; the non-template half of HMAC.hpp.
 
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "zelkor/tests/Test.hpp"
+#include "zelkor/tests/detail/VectorUsage.hpp"
 
 namespace zelkor::tests::hmac_detail {
 
@@ -19,12 +23,14 @@ struct HmacRecord {
     std::string key;
     std::string msg;
     std::string mac;
+    CaseOrigin origin;
 };
 
 // Reads every file of Test/KAT_HMAC and returns, in listing, category and
 // record order, the records holding Msg, Key, Mac, Count and Tlen from the
 // categories whose L property equals algToLen(algorithm). algToLen is only
 // consulted once a category with an L property turns up.
-std::vector<HmacRecord> selectedRecords(std::string_view algorithm);
+// `usage` counts what was read and skipped.
+std::vector<HmacRecord> selectedRecords(std::string_view algorithm, const std::shared_ptr<detail::VectorUsage>& usage);
 
 }  // namespace zelkor::tests::hmac_detail

@@ -1,19 +1,30 @@
 #pragma once
 // Loading one family's vector directory: shared by every file-based suite.
 
+#include <cstddef>
 #include <functional>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "zelkor/tests/ParseNistKATs.hpp"
+#include "zelkor/tests/Test.hpp"
+#include "zelkor/tests/detail/VectorUsage.hpp"
 
 namespace zelkor::tests::detail {
 
 struct LoadedFile {
     std::string path;                  // directory + "/" + entry name
     std::vector<Category> categories;  // parse result of the file's text
+    // The line of the file where each record starts: recordLines[c][r] for
+    // record r of category c.
+    std::vector<std::vector<std::size_t>> recordLines;
+
+    std::size_t recordCount() const;
+    // Where record r of category c comes from, for a case built from it.
+    CaseOrigin origin(std::size_t c, std::size_t r, std::shared_ptr<const VectorUsage> usage) const;
 };
 
 // Thrown when the directory cannot be listed or a kept file cannot be read;
@@ -22,6 +33,9 @@ class VectorFileError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
+
+// The path of "Test/<familyDir>" in the data directory.
+std::string vectorDirectoryPath(std::string_view familyDir);
 
 // Resolves "Test/<familyDir>" in the data directory, lists it in the file
 // system's order, keeps entries that are not directories after following
