@@ -14,9 +14,9 @@ struct ShaRecord {
     std::string len;
 };
 
-// Reads the files of Test/KAT_SHA whose name begins with `algorithm` (no other
-// file is opened) and returns, in listing, category and record order, every
-// record holding Msg, MD and Len. Only field presence is checked.
-std::vector<ShaRecord> usableRecords(std::string_view algorithm);
+// Reads the files of Test/<familyDir> whose name begins with `algorithm` (no
+// other file is opened) and returns, in listing, category and record order,
+// every record holding Msg, MD and Len. Only field presence is checked.
+std::vector<ShaRecord> usableRecords(std::string_view familyDir, std::string_view algorithm);
 
 }  // namespace zelkor::tests::sha_detail
