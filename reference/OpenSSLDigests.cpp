@@ -19,15 +19,23 @@ const char* algorithmName(DigestAlgorithm algorithm) {
     case DigestAlgorithm::SHA256: return "SHA256";
     case DigestAlgorithm::SHA384: return "SHA384";
     case DigestAlgorithm::SHA512: return "SHA512";
+    case DigestAlgorithm::SHA512_224: return "SHA512-224";
+    case DigestAlgorithm::SHA512_256: return "SHA512-256";
+    case DigestAlgorithm::SHA3_224: return "SHA3-224";
+    case DigestAlgorithm::SHA3_256: return "SHA3-256";
+    case DigestAlgorithm::SHA3_384: return "SHA3-384";
+    case DigestAlgorithm::SHA3_512: return "SHA3-512";
     }
     throw std::invalid_argument("unknown digest algorithm " + std::to_string(static_cast<int>(algorithm)));
 }
 
 // Fetched once: an implicit fetch on every call is slow in OpenSSL 3. The
 // fetched objects stay alive until the process ends.
+constexpr std::size_t kAlgorithms = static_cast<std::size_t>(DigestAlgorithm::SHA3_512) + 1;
+
 const EVP_MD* fetchDigest(DigestAlgorithm algorithm) {
-    static const std::array<EVP_MD*, 6> digests = [] {
-        std::array<EVP_MD*, 6> fetched{};
+    static const std::array<EVP_MD*, kAlgorithms> digests = [] {
+        std::array<EVP_MD*, kAlgorithms> fetched{};
         for (std::size_t i = 0; i < fetched.size(); ++i) {
             const char* name = algorithmName(static_cast<DigestAlgorithm>(i));
             fetched[i] = EVP_MD_fetch(nullptr, name, nullptr);

@@ -1,6 +1,7 @@
 #pragma once
-// Reference digests backed by OpenSSL's EVP interface: MD5 and the SHA family,
-// each with HMAC from OpenSSL's own implementation.
+// Reference digests backed by OpenSSL's EVP interface: MD5, the SHA-1 and
+// SHA-2 family (SHA-512/224 and SHA-512/256 included) and SHA-3, each with HMAC
+// from OpenSSL's own implementation.
 
 #include <algorithm>
 #include <array>
@@ -13,7 +14,10 @@
 
 namespace zelkor::reference {
 
-enum class DigestAlgorithm { MD5, SHA1, SHA224, SHA256, SHA384, SHA512 };
+enum class DigestAlgorithm {
+    MD5, SHA1, SHA224, SHA256, SHA384, SHA512,
+    SHA512_224, SHA512_256, SHA3_224, SHA3_256, SHA3_384, SHA3_512,
+};
 
 namespace detail {
 // The digest of the concatenated chunks (one EVP_DigestUpdate per chunk).
@@ -82,5 +86,12 @@ using SHA224 = OpenSSLDigest<DigestAlgorithm::SHA224, 224, 512>;
 using SHA256 = OpenSSLDigest<DigestAlgorithm::SHA256, 256, 512>;
 using SHA384 = OpenSSLDigest<DigestAlgorithm::SHA384, 384, 1024>;
 using SHA512 = OpenSSLDigest<DigestAlgorithm::SHA512, 512, 1024>;
+using SHA512_224 = OpenSSLDigest<DigestAlgorithm::SHA512_224, 224, 1024>;
+using SHA512_256 = OpenSSLDigest<DigestAlgorithm::SHA512_256, 256, 1024>;
+// SHA-3's block is its rate: 1600 bits of state minus twice the output.
+using SHA3_224 = OpenSSLDigest<DigestAlgorithm::SHA3_224, 224, 1152>;
+using SHA3_256 = OpenSSLDigest<DigestAlgorithm::SHA3_256, 256, 1088>;
+using SHA3_384 = OpenSSLDigest<DigestAlgorithm::SHA3_384, 384, 832>;
+using SHA3_512 = OpenSSLDigest<DigestAlgorithm::SHA3_512, 512, 576>;
 
 }  // namespace zelkor::reference

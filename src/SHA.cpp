@@ -5,9 +5,10 @@
 
 namespace zelkor::tests::sha_detail {
 
-std::vector<ShaRecord> usableRecords(std::string_view algorithm, const std::shared_ptr<detail::VectorUsage>& usage) {
+std::vector<ShaRecord> usableRecords(std::string_view familyDir, std::string_view algorithm,
+                                     const std::shared_ptr<detail::VectorUsage>& usage) {
     const std::string prefix(algorithm);
-    const auto files = detail::loadVectorDirectory("KAT_SHA", "Len", [&prefix](std::string_view fileName) {
+    const auto files = detail::loadVectorDirectory(familyDir, "Len", [&prefix](std::string_view fileName) {
         return fileName.starts_with(prefix);
     });
     std::vector<ShaRecord> records;

@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Install the NIST AES, SHA and HMAC response files under data/Test/.
+"""Install the NIST AES, SHA, SHA-512/t, SHA-3 and HMAC response files
+under data/Test/.
 
 Usage: tools/convert_nist_vectors.py [UNPACKED_TREE]
 
@@ -37,6 +38,20 @@ SHA_ALGS = {"SHA1": "sha1", "SHA224": "sha224", "SHA256": "sha256",
             "SHA384": "sha384", "SHA512": "sha512"}
 SHA_EXPECTED = {"SHA1": 129, "SHA224": 129, "SHA256": 129,
                 "SHA384": 257, "SHA512": 257}
+
+# Digests beyond KAT_SHA, each in a directory of its own: the SHA suites
+# select files by name prefix, and "SHA512" is a prefix of "SHA512_224".
+NEW_SHA_DIRS = {
+    "KAT_SHA512t": ("SHA2", {"SHA512_224": "sha512_224", "SHA512_256": "sha512_256"}),
+    "KAT_SHA3": ("SHA3", {"SHA3_224": "sha3_224", "SHA3_256": "sha3_256",
+                          "SHA3_384": "sha3_384", "SHA3_512": "sha3_512"}),
+}
+# ShortMsg has one record per byte length up to the block size, LongMsg 128
+# (SHA-512/t) or 100 (SHA-3).
+NEW_SHA_EXPECTED = {"SHA512_224": 257, "SHA512_256": 257, "SHA3_224": 245,
+                    "SHA3_256": 237, "SHA3_384": 205, "SHA3_512": 173}
+MONTE_DIR = "KAT_SHA_MONTE"
+MONTE_CHECKPOINTS = 100
 
 HMAC_EXPECTED = {"20": 300, "28": 375, "32": 225, "48": 300, "64": 375}
 HMAC_HASH = {"20": "sha1", "28": "sha224", "32": "sha256",
@@ -160,29 +175,102 @@ def check_aes_file(path, mode, size, orig_cat, aes):
 # --- SHA ------------------------------------------------------------------
 
 def convert_sha(vec):
-    out_dir = os.path.join(OUT, "KAT_SHA")
     names = []
     for alg, hname in SHA_ALGS.items():
         sub = "SHA1" if alg == "SHA1" else "SHA2"
-        total = 0
-        for kind in ("ShortMsg", "LongMsg"):
-            name = "%s%s.rsp" % (alg, kind)
+        names += convert_sha_alg(vec, "KAT_SHA", sub, alg, hname, SHA_EXPECTED[alg])
+    vecfile.check_dir_contents(os.path.join(OUT, "KAT_SHA"), names)
+    print("KAT_SHA: %d files" % len(names))
+
+
+def convert_sha_alg(vec, out_name, sub, alg, hname, expected):
+    """Copies alg's ShortMsg and LongMsg files into out_name, checks every
+    digest and the record count; returns the file names."""
+    names, total = [], 0
+    for kind in ("ShortMsg", "LongMsg"):
+        name = "%s%s.rsp" % (alg, kind)
+        with open(os.path.join(vec, "hashes", sub, name), "rb") as f:
+            data = f.read()
+        vecfile.write_if_changed(os.path.join(OUT, out_name, name), data)
+        names.append(name)
+        for _, r in vecfile.records(data, "Len", ["Len", "Msg", "MD"]):
+            bits = int(r["Len"])
+            check(bits % 8 == 0, "%s Len=%d: not whole bytes" % (name, bits))
+            msg = bytes.fromhex(r["Msg"])[:bits // 8]
+            check(hashlib.new(hname, msg).hexdigest() == r["MD"].lower(),
+                  "%s Len=%d: digest mismatch" % (name, bits))
+            total += 1
+    check(total == expected, "%s: %d records, expected %d" % (alg, total, expected))
+    print("%s %s: %d records" % (out_name, alg, total))
+    return names
+
+
+def convert_new_sha(vec):
+    for out_name, (sub, algs) in NEW_SHA_DIRS.items():
+        names = []
+        for alg, hname in algs.items():
+            names += convert_sha_alg(vec, out_name, sub, alg, hname, NEW_SHA_EXPECTED[alg])
+        vecfile.check_dir_contents(os.path.join(OUT, out_name), names)
+        print("%s: %d files" % (out_name, len(names)))
+
+
+# --- Monte Carlo files of the digests beyond KAT_SHA ----------------------
+
+def sha2_monte_step(hname, seed):
+    """MD0 = MD1 = MD2 = seed, MDi = H(MDi-3 || MDi-2 || MDi-1) for i = 3..1002;
+    the checkpoint is MD1002, which also seeds the next one."""
+    window = [seed, seed, seed]
+    for _ in range(1000):
+        window = [window[1], window[2], hashlib.new(hname, b"".join(window)).digest()]
+    return window[2]
+
+
+def sha3_monte_step(hname, seed):
+    """MD0 = seed, MDi = H(MDi-1) for i = 1..1000; the checkpoint is MD1000."""
+    md = seed
+    for _ in range(1000):
+        md = hashlib.new(hname, md).digest()
+    return md
+
+
+def convert_new_monte(vec):
+    """Copies the Monte Carlo files of SHA-512/t and SHA-3 into MONTE_DIR
+    (which also holds other digests' Monte files, so its listing is not
+    checked here) and replays every checkpoint from the seed."""
+    for _, (sub, algs) in NEW_SHA_DIRS.items():
+        step = sha3_monte_step if sub == "SHA3" else sha2_monte_step
+        for alg, hname in algs.items():
+            name = alg + "Monte.rsp"
             with open(os.path.join(vec, "hashes", sub, name), "rb") as f:
                 data = f.read()
-            vecfile.write_if_changed(os.path.join(out_dir, name), data)
-            names.append(name)
-            for _, r in vecfile.records(data, "Len", ["Len", "Msg", "MD"]):
-                bits = int(r["Len"])
-                check(bits % 8 == 0, "%s Len=%d: not whole bytes" % (name, bits))
-                msg = bytes.fromhex(r["Msg"])[:bits // 8]
-                check(hashlib.new(hname, msg).hexdigest() == r["MD"].lower(),
-                      "%s Len=%d: digest mismatch" % (name, bits))
-                total += 1
-        check(total == SHA_EXPECTED[alg],
-              "%s: %d records, expected %d" % (alg, total, SHA_EXPECTED[alg]))
-        print("KAT_SHA %s: %d records" % (alg, total))
-    vecfile.check_dir_contents(out_dir, names)
-    print("KAT_SHA: %d files" % len(names))
+            vecfile.write_if_changed(os.path.join(OUT, MONTE_DIR, name), data)
+            cats = vecfile.parse(data, "COUNT")
+            check(len(cats) == 1, name + ": expected one category")
+            # [L = bytes] for SHA-512/t, [L = bits] for SHA-3.
+            size = hashlib.new(hname).digest_size
+            check(cats[0]["props"].get("L") == str(size * (8 if sub == "SHA3" else 1)),
+                  name + ": header " + repr(cats[0]["headers"]))
+            seeds = [v for rec in cats[0]["records"] for k, v in rec if k == "Seed"]
+            check(not seeds, name + ": Seed inside a record")
+            seed = monte_seed(data, name)
+            check(len(seed) == size, name + ": seed length")
+            md = seed
+            for index, rec in enumerate(cats[0]["records"]):
+                r = dict(rec)
+                check(set(r) == {"COUNT", "MD"} and r["COUNT"] == str(index),
+                      "%s: record %r" % (name, r))
+                md = step(hname, md)
+                check(md.hex() == r["MD"].lower(), "%s COUNT=%d: checkpoint mismatch" % (name, index))
+            check(len(cats[0]["records"]) == MONTE_CHECKPOINTS,
+                  "%s: %d checkpoints" % (name, len(cats[0]["records"])))
+            print("%s %s: %d checkpoints" % (MONTE_DIR, name, MONTE_CHECKPOINTS))
+
+
+def monte_seed(data, name):
+    """The one Seed line, which comes before the first COUNT."""
+    seeds = re.findall(rb"^Seed = ([0-9a-fA-F]+)\r?$", data, re.M)
+    check(len(seeds) == 1, name + ": expected one Seed")
+    return bytes.fromhex(seeds[0].decode())
 
 
 # --- HMAC -----------------------------------------------------------------
@@ -229,6 +317,8 @@ def main(argv):
 def run(vec, aes):
     convert_aes(vec, aes)
     convert_sha(vec)
+    convert_new_sha(vec)
+    convert_new_monte(vec)
     convert_hmac()
     print("all checks passed")
 

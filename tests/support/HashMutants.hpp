@@ -106,6 +106,31 @@ struct LongHmacKeyNotHashed : DigestWrapper<LongHmacKeyNotHashed<D>, D> {
     }
 };
 
+// The first OutputBits of D's digest, as a SHA-512/t that starts from
+// SHA-512's initial values instead of its own: wrong for every message.
+template <Hash D, int OutputBits>
+class TruncatedDigest {
+public:
+    static constexpr int outputLength = OutputBits;
+    static constexpr int blockLength = D::blockLength;
+
+    static TruncatedDigest hash(const ByteString& message) { return TruncatedDigest(D::hash(message)); }
+    static TruncatedDigest hash(const ChunkedByteString& message) { return TruncatedDigest(D::hash(message)); }
+
+    ByteString encode() const { return bytes_; }
+    static std::optional<TruncatedDigest> decode(const ByteString& bytes) {
+        if (bytes.size() < kBytes) return std::nullopt;
+        return TruncatedDigest(bytes.take(kBytes));
+    }
+    friend bool operator==(const TruncatedDigest&, const TruncatedDigest&) = default;
+
+private:
+    static constexpr std::size_t kBytes = OutputBits / 8;
+    explicit TruncatedDigest(const D& full) : bytes_(full.encode().take(kBytes)) {}
+    explicit TruncatedDigest(ByteString bytes) : bytes_(std::move(bytes)) {}
+    ByteString bytes_;
+};
+
 // A correct digest that counts its hash calls, to show when hashing happens.
 // Its HMAC is the generic one, so HMAC work is counted too.
 template <Hash D>

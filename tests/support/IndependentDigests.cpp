@@ -17,6 +17,12 @@ const nettle_hash& hashOf(NettleAlgorithm algorithm) {
     case NettleAlgorithm::SHA256: return nettle_sha256;
     case NettleAlgorithm::SHA384: return nettle_sha384;
     case NettleAlgorithm::SHA512: return nettle_sha512;
+    case NettleAlgorithm::SHA512_224: return nettle_sha512_224;
+    case NettleAlgorithm::SHA512_256: return nettle_sha512_256;
+    case NettleAlgorithm::SHA3_224: return nettle_sha3_224;
+    case NettleAlgorithm::SHA3_256: return nettle_sha3_256;
+    case NettleAlgorithm::SHA3_384: return nettle_sha3_384;
+    case NettleAlgorithm::SHA3_512: return nettle_sha3_512;
     }
     throw std::invalid_argument("unknown nettle digest " + std::to_string(static_cast<int>(algorithm)));
 }

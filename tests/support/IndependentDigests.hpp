@@ -13,7 +13,10 @@
 
 namespace zelkor::testsupport {
 
-enum class NettleAlgorithm { MD5, SHA1, SHA224, SHA256, SHA384, SHA512 };
+enum class NettleAlgorithm {
+    MD5, SHA1, SHA224, SHA256, SHA384, SHA512,
+    SHA512_224, SHA512_256, SHA3_224, SHA3_256, SHA3_384, SHA3_512,
+};
 
 namespace detail {
 // The digest of the concatenated chunks, fed to nettle one chunk at a time.
@@ -60,5 +63,11 @@ using NettleSHA224 = NettleDigest<NettleAlgorithm::SHA224, 224, 512>;
 using NettleSHA256 = NettleDigest<NettleAlgorithm::SHA256, 256, 512>;
 using NettleSHA384 = NettleDigest<NettleAlgorithm::SHA384, 384, 1024>;
 using NettleSHA512 = NettleDigest<NettleAlgorithm::SHA512, 512, 1024>;
+using NettleSHA512_224 = NettleDigest<NettleAlgorithm::SHA512_224, 224, 1024>;
+using NettleSHA512_256 = NettleDigest<NettleAlgorithm::SHA512_256, 256, 1024>;
+using NettleSHA3_224 = NettleDigest<NettleAlgorithm::SHA3_224, 224, 1152>;
+using NettleSHA3_256 = NettleDigest<NettleAlgorithm::SHA3_256, 256, 1088>;
+using NettleSHA3_384 = NettleDigest<NettleAlgorithm::SHA3_384, 384, 832>;
+using NettleSHA3_512 = NettleDigest<NettleAlgorithm::SHA3_512, 512, 576>;
 
 }  // namespace zelkor::testsupport

@@ -1,6 +1,7 @@
 #pragma once
 // Known-answer tests for the SHA family from the NIST response files in
-// Test/KAT_SHA, followed by the generic hash property group.
+// Test/KAT_SHA (SHA-1, SHA-2), Test/KAT_SHA512t (SHA-512/224, SHA-512/256)
+// and Test/KAT_SHA3, followed by the generic hash property group.
 
 #include <cstddef>
 #include <memory>
@@ -36,12 +37,12 @@ void runCase(const std::string& name, const ShaRecord& record) {
                       record.origin);
 }
 
-// One case per usable record, named "Nist" + algorithm + "-" + its 1-based
-// index across all selected files.
+// One case per usable record of Test/<familyDir>, named "Nist" + algorithm +
+// "-" + its 1-based index across all selected files.
 template <Hash D>
-std::vector<Test> getTests(std::string_view algorithm) {
-    auto usage = std::make_shared<detail::VectorUsage>(detail::vectorDirectoryPath("KAT_SHA"));
-    std::vector<ShaRecord> records = usableRecords(algorithm, usage);
+std::vector<Test> getTests(std::string_view familyDir, std::string_view algorithm) {
+    auto usage = std::make_shared<detail::VectorUsage>(detail::vectorDirectoryPath(familyDir));
+    std::vector<ShaRecord> records = usableRecords(familyDir, algorithm, usage);
     std::vector<Test> cases;
     cases.reserve(records.size() + 1);
     const std::string prefix = "Nist" + std::string(algorithm) + "-";
@@ -56,11 +57,14 @@ std::vector<Test> getTests(std::string_view algorithm) {
 }
 
 template <Hash D>
-std::vector<Test> makeTests(std::string_view algorithm) {
-    std::vector<Test> tests = getTests<D>(algorithm);
+std::vector<Test> makeTests(std::string_view familyDir, std::string_view algorithm) {
+    std::vector<Test> tests = getTests<D>(familyDir, algorithm);
     tests.push_back(makeHashPropTests<D>());
     return tests;
 }
+
+template <Hash D>
+std::vector<Test> makeTests(std::string_view algorithm) { return makeTests<D>("KAT_SHA", algorithm); }
 
 }  // namespace sha_detail
 
@@ -77,5 +81,25 @@ template <Hash D> std::vector<Test> makeSHA224Tests(const D&) { return makeSHA22
 template <Hash D> std::vector<Test> makeSHA256Tests(const D&) { return makeSHA256Tests<D>(); }
 template <Hash D> std::vector<Test> makeSHA384Tests(const D&) { return makeSHA384Tests<D>(); }
 template <Hash D> std::vector<Test> makeSHA512Tests(const D&) { return makeSHA512Tests<D>(); }
+
+// SHA-512/224, SHA-512/256 and SHA-3: the same shape, from their own
+// directories, so that the prefix "SHA512" above never selects their files.
+template <Hash D> std::vector<Test> makeSHA512_224Tests() {
+    return sha_detail::makeTests<D>("KAT_SHA512t", "SHA512_224");
+}
+template <Hash D> std::vector<Test> makeSHA512_256Tests() {
+    return sha_detail::makeTests<D>("KAT_SHA512t", "SHA512_256");
+}
+template <Hash D> std::vector<Test> makeSHA3_224Tests() { return sha_detail::makeTests<D>("KAT_SHA3", "SHA3_224"); }
+template <Hash D> std::vector<Test> makeSHA3_256Tests() { return sha_detail::makeTests<D>("KAT_SHA3", "SHA3_256"); }
+template <Hash D> std::vector<Test> makeSHA3_384Tests() { return sha_detail::makeTests<D>("KAT_SHA3", "SHA3_384"); }
+template <Hash D> std::vector<Test> makeSHA3_512Tests() { return sha_detail::makeTests<D>("KAT_SHA3", "SHA3_512"); }
+
+template <Hash D> std::vector<Test> makeSHA512_224Tests(const D&) { return makeSHA512_224Tests<D>(); }
+template <Hash D> std::vector<Test> makeSHA512_256Tests(const D&) { return makeSHA512_256Tests<D>(); }
+template <Hash D> std::vector<Test> makeSHA3_224Tests(const D&) { return makeSHA3_224Tests<D>(); }
+template <Hash D> std::vector<Test> makeSHA3_256Tests(const D&) { return makeSHA3_256Tests<D>(); }
+template <Hash D> std::vector<Test> makeSHA3_384Tests(const D&) { return makeSHA3_384Tests<D>(); }
+template <Hash D> std::vector<Test> makeSHA3_512Tests(const D&) { return makeSHA3_512Tests<D>(); }
 
 }  // namespace zelkor::tests

@@ -19,10 +19,11 @@ struct ShaRecord {
     CaseOrigin origin;
 };
 
-// Reads the files of Test/KAT_SHA whose name begins with `algorithm` (no other
-// file is opened) and returns, in listing, category and record order, every
-// record holding Msg, MD and Len. Only field presence is checked. `usage`
-// counts what was read and skipped.
-std::vector<ShaRecord> usableRecords(std::string_view algorithm, const std::shared_ptr<detail::VectorUsage>& usage);
+// Reads the files of Test/<familyDir> whose name begins with `algorithm` (no
+// other file is opened) and returns, in listing, category and record order,
+// every record holding Msg, MD and Len. Only field presence is checked.
+// `usage` counts what was read and skipped.
+std::vector<ShaRecord> usableRecords(std::string_view familyDir, std::string_view algorithm,
+                                     const std::shared_ptr<detail::VectorUsage>& usage);
 
 }  // namespace zelkor::tests::sha_detail
