@@ -37,6 +37,9 @@ std::vector<Test> allSuites() {
         testGroup("AES192", makeAESTests<ref::AES192>()),
         testGroup("AES256", makeAESTests<ref::AES256>()),
         testGroup("Twofish", makeTwoFishTests<ref::Twofish>()),
+        testGroup("AES128_CTR", makeAESCTRTests<ref::AES128>()),
+        testGroup("AES192_CTR", makeAESCTRTests<ref::AES192>()),
+        testGroup("AES256_CTR", makeAESCTRTests<ref::AES256>()),
     };
 }
 
