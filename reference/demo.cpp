@@ -40,6 +40,7 @@ std::vector<Test> allSuites() {
         testGroup("AES128_CTR", makeAESCTRTests<ref::AES128>()),
         testGroup("AES192_CTR", makeAESCTRTests<ref::AES192>()),
         testGroup("AES256_CTR", makeAESCTRTests<ref::AES256>()),
+        testGroup("MD5_Lengths", makeMD5LengthTests<ref::MD5>()),
     };
 }
 

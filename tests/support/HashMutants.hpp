@@ -85,6 +85,19 @@ struct PaddingBugNearBlockEnd : DigestWrapper<PaddingBugNearBlockEnd<D, LengthFi
     static PaddingBugNearBlockEnd hash(const ChunkedByteString& message) { return hash(message.toStrict()); }
 };
 
+// Wrong in both forms (the digest of the message with a zero byte appended)
+// exactly for the message lengths that `wrongAt` picks, as padding code with an
+// off-by-one at one boundary is.
+template <Hash D, bool (*wrongAt)(std::size_t messageBytes)>
+struct WrongAtLengths : DigestWrapper<WrongAtLengths<D, wrongAt>, D> {
+    using DigestWrapper<WrongAtLengths, D>::DigestWrapper;
+
+    static WrongAtLengths hash(const ByteString& message) {
+        return WrongAtLengths(D::hash(wrongAt(message.size()) ? message + ByteString{0x00} : message));
+    }
+    static WrongAtLengths hash(const ChunkedByteString& message) { return hash(message.toStrict()); }
+};
+
 // HMAC that uses a key longer than a block cut to the block size instead of
 // hashing it first; right for every shorter key.
 template <Hash D>

@@ -11,27 +11,12 @@
 #include "zelkor/Hash.hpp"
 #include "zelkor/tests/Crypto.hpp"
 #include "zelkor/tests/Test.hpp"
-#include "zelkor/tests/detail/ShaHmacFields.hpp"
+#include "zelkor/tests/detail/ShaRecordCase.hpp"
 #include "zelkor/tests/detail/ShaRecords.hpp"
 
 namespace zelkor::tests {
 
 namespace sha_detail {
-
-// Hashes the first floor(Len/8) bytes of Msg contiguously and in 37-byte
-// chunks and asserts that both encodings equal MD.
-template <Hash D>
-void runCase(const std::string& name, const ShaRecord& record) {
-    // Msg is decoded before Len is read, so a record with both faults reports the hex error.
-    ByteString decoded = hexStringToBS(record.msg);
-    const std::size_t messageBytes = detail::wholeBytesOfBitLength(record.len);
-    const ByteString message =
-        messageBytes < decoded.size() ? decoded.take(messageBytes) : std::move(decoded);
-    const ByteString expected = hexStringToBS(record.md);
-    const ByteString strict = zelkor::hash<D>(message).encode();
-    const ByteString chunked = zelkor::hash<D>(ChunkedByteString::chunksOf(37, message)).encode();
-    assertEqual(name, std::pair{strict, chunked}, std::pair{expected, expected});
-}
 
 // One case per usable record, named "Nist" + algorithm + "-" + its 1-based
 // index across all selected files.
