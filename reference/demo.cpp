@@ -41,6 +41,12 @@ std::vector<Test> allSuites() {
         testGroup("AES192_CTR", makeAESCTRTests<ref::AES192>()),
         testGroup("AES256_CTR", makeAESCTRTests<ref::AES256>()),
         testGroup("MD5_Lengths", makeMD5LengthTests<ref::MD5>()),
+        testGroup("HMAC_MD5_RFC", makeMD5HMACTests<ref::MD5>()),
+        testGroup("HMAC_SHA1_RFC", makeSHA1RFCHMACTests<ref::SHA1>()),
+        testGroup("HMAC_SHA224_RFC", makeSHA224RFCHMACTests<ref::SHA224>()),
+        testGroup("HMAC_SHA256_RFC", makeSHA256RFCHMACTests<ref::SHA256>()),
+        testGroup("HMAC_SHA384_RFC", makeSHA384RFCHMACTests<ref::SHA384>()),
+        testGroup("HMAC_SHA512_RFC", makeSHA512RFCHMACTests<ref::SHA512>()),
     };
 }
 

@@ -119,6 +119,26 @@ struct LongHmacKeyNotHashed : DigestWrapper<LongHmacKeyNotHashed<D>, D> {
     }
 };
 
+// HMAC that leaves out the bytes of the message after its last whole block,
+// in both forms; right for messages of whole blocks.
+template <Hash D>
+struct HmacDropsPartialBlock : DigestWrapper<HmacDropsPartialBlock<D>, D> {
+    using Base = DigestWrapper<HmacDropsPartialBlock, D>;
+    using Base::Base;
+
+    static HmacDropsPartialBlock hash(const ByteString& message) { return HmacDropsPartialBlock(D::hash(message)); }
+    static HmacDropsPartialBlock hash(const ChunkedByteString& message) {
+        return HmacDropsPartialBlock(D::hash(message));
+    }
+    static HmacDropsPartialBlock hmac(const ByteString& key, const ByteString& message) {
+        return HmacDropsPartialBlock(
+            zelkor::hmac<D>(key, message.take(message.size() - message.size() % Base::kBlockBytes)));
+    }
+    static HmacDropsPartialBlock hmac(const ByteString& key, const ChunkedByteString& message) {
+        return hmac(key, message.toStrict());
+    }
+};
+
 // A correct digest that counts its hash calls, to show when hashing happens.
 // Its HMAC is the generic one, so HMAC work is counted too.
 template <Hash D>
