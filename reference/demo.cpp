@@ -47,6 +47,11 @@ std::vector<Test> allSuites() {
         testGroup("HMAC_SHA256_RFC", makeSHA256RFCHMACTests<ref::SHA256>()),
         testGroup("HMAC_SHA384_RFC", makeSHA384RFCHMACTests<ref::SHA384>()),
         testGroup("HMAC_SHA512_RFC", makeSHA512RFCHMACTests<ref::SHA512>()),
+        testGroup("SHA1_Monte", makeSHA1MonteTests<ref::SHA1>()),
+        testGroup("SHA224_Monte", makeSHA224MonteTests<ref::SHA224>()),
+        testGroup("SHA256_Monte", makeSHA256MonteTests<ref::SHA256>()),
+        testGroup("SHA384_Monte", makeSHA384MonteTests<ref::SHA384>()),
+        testGroup("SHA512_Monte", makeSHA512MonteTests<ref::SHA512>()),
     };
 }
 

@@ -139,6 +139,32 @@ struct HmacDropsPartialBlock : DigestWrapper<HmacDropsPartialBlock<D>, D> {
     }
 };
 
+// The chunked form streams into a context that only the contiguous form
+// resets, so a chunked call right after another chunked call hashes the
+// previous chunked message in front of its own. Known-answer cases that hash
+// contiguously before every chunked call never see it.
+template <Hash D>
+struct ChunkedStateLeaks : DigestWrapper<ChunkedStateLeaks<D>, D> {
+    using DigestWrapper<ChunkedStateLeaks, D>::DigestWrapper;
+
+    static ChunkedStateLeaks hash(const ByteString& message) {
+        leftover() = ByteString();
+        return ChunkedStateLeaks(D::hash(message));
+    }
+    static ChunkedStateLeaks hash(const ChunkedByteString& message) {
+        ByteString bytes = message.toStrict();
+        ChunkedStateLeaks digest(D::hash(leftover() + bytes));
+        leftover() = std::move(bytes);
+        return digest;
+    }
+
+private:
+    static ByteString& leftover() {
+        static thread_local ByteString bytes;
+        return bytes;
+    }
+};
+
 // A correct digest that counts its hash calls, to show when hashing happens.
 // Its HMAC is the generic one, so HMAC work is counted too.
 template <Hash D>

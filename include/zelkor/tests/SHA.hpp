@@ -11,6 +11,7 @@
 #include "zelkor/Hash.hpp"
 #include "zelkor/tests/Crypto.hpp"
 #include "zelkor/tests/Test.hpp"
+#include "zelkor/tests/detail/MonteChain.hpp"
 #include "zelkor/tests/detail/ShaRecordCase.hpp"
 #include "zelkor/tests/detail/ShaRecords.hpp"
 
@@ -55,5 +56,30 @@ template <Hash D> std::vector<Test> makeSHA224Tests(const D&) { return makeSHA22
 template <Hash D> std::vector<Test> makeSHA256Tests(const D&) { return makeSHA256Tests<D>(); }
 template <Hash D> std::vector<Test> makeSHA384Tests(const D&) { return makeSHA384Tests<D>(); }
 template <Hash D> std::vector<Test> makeSHA512Tests(const D&) { return makeSHA512Tests<D>(); }
+
+// Monte Carlo checkpoints of Test/KAT_SHA_MONTE/<ALG>Monte.rsp (exactly that
+// file), named "<ALG>Monte.rsp-<COUNT>", without a property group. The cases
+// of one builder call share one chain.
+template <Hash D> std::vector<Test> makeSHA1MonteTests() {
+    return sha_detail::makeMonteTests<D>("KAT_SHA_MONTE", "SHA1Monte.rsp", sha_detail::lastThreeDigests);
+}
+template <Hash D> std::vector<Test> makeSHA224MonteTests() {
+    return sha_detail::makeMonteTests<D>("KAT_SHA_MONTE", "SHA224Monte.rsp", sha_detail::lastThreeDigests);
+}
+template <Hash D> std::vector<Test> makeSHA256MonteTests() {
+    return sha_detail::makeMonteTests<D>("KAT_SHA_MONTE", "SHA256Monte.rsp", sha_detail::lastThreeDigests);
+}
+template <Hash D> std::vector<Test> makeSHA384MonteTests() {
+    return sha_detail::makeMonteTests<D>("KAT_SHA_MONTE", "SHA384Monte.rsp", sha_detail::lastThreeDigests);
+}
+template <Hash D> std::vector<Test> makeSHA512MonteTests() {
+    return sha_detail::makeMonteTests<D>("KAT_SHA_MONTE", "SHA512Monte.rsp", sha_detail::lastThreeDigests);
+}
+
+template <Hash D> std::vector<Test> makeSHA1MonteTests(const D&) { return makeSHA1MonteTests<D>(); }
+template <Hash D> std::vector<Test> makeSHA224MonteTests(const D&) { return makeSHA224MonteTests<D>(); }
+template <Hash D> std::vector<Test> makeSHA256MonteTests(const D&) { return makeSHA256MonteTests<D>(); }
+template <Hash D> std::vector<Test> makeSHA384MonteTests(const D&) { return makeSHA384MonteTests<D>(); }
+template <Hash D> std::vector<Test> makeSHA512MonteTests(const D&) { return makeSHA512MonteTests<D>(); }
 
 }  // namespace zelkor::tests
