@@ -98,8 +98,11 @@ TEST(ShaMonteSuite, StateLeakingBetweenChunkedCallsFailsFromTheFirstChunkedCheck
     testsupport::ScopedDataDir dataDir(testsupport::sourceDataDir());
     using Mutant = testsupport::ChunkedStateLeaks<reference::SHA256>;
     EXPECT_EQ(failingNames(tests::makeSHA256MonteTests<Mutant>()), checkpointNames("SHA256Monte.rsp", 1));
-    Names nistFailures = failingNames(tests::makeSHA256Tests<Mutant>());
-    EXPECT_EQ(nistFailures, Names{});  // blind: every case hashes contiguously first
+    // The NIST cases are blind to it: each hashes contiguously first. (The
+    // property group after them catches it only when a draw happens to.)
+    auto nistCases = tests::makeSHA256Tests<Mutant>();
+    nistCases.pop_back();
+    EXPECT_EQ(failingNames(nistCases), Names{});
 }
 
 // A chain whose first checkpoint has no MD keeps its place; only the file of
