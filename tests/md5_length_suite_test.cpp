@@ -72,12 +72,4 @@ TEST(Md5LengthSuite, PaddingBugsFailExactlyTheirLengths) {
     expectFailuresExactlyAt<atWholeBlocks>();
 }
 
-TEST(Md5LengthSuite, ChunkRestartFailsExactlyMessagesLongerThanAChunk) {
-    Names expected;
-    for (std::size_t n : lengths()) {
-        if (n > 37) expected.insert("MD5Lengths.rsp-" + std::to_string(8 * n));
-    }
-    EXPECT_EQ(failing<testsupport::RestartsAtChunkBoundaries<reference::MD5>>(), expected);
-}
-
 }  // namespace
