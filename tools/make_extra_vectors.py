@@ -275,7 +275,7 @@ def make_sha_monte(vec):
         mds = [r["MD"].lower() for _, r in vecfile.records(data, "COUNT", ["COUNT", "MD"])]
         check(len(mds) == MONTE_CHECKPOINTS, "%s: %d checkpoints" % (name, len(mds)))
         seed = bytes.fromhex(seeds[0][1]["Seed"])
-        for lib in LIBS[:2]:  # libgcrypt adds nothing here: three digests of the same chain
+        for lib in LIBS:
             chain = monte_chain(lambda m: lib.digest(hname, m), seed, MONTE_CHECKPOINTS)
             check([c.hex() for c in chain] == mds, "%s: %s's chain differs" % (name, type(lib).__name__))
         print("KAT_SHA_MONTE %s: %d checkpoints" % (name, len(mds)))
