@@ -43,6 +43,21 @@ std::vector<Test> allSuites() {
         testGroup("AES192", makeAESTests<ref::AES192>()),
         testGroup("AES256", makeAESTests<ref::AES256>()),
         testGroup("Twofish", makeTwoFishTests<ref::Twofish>()),
+        testGroup("AES128_CTR", makeAESCTRTests<ref::AES128>()),
+        testGroup("AES192_CTR", makeAESCTRTests<ref::AES192>()),
+        testGroup("AES256_CTR", makeAESCTRTests<ref::AES256>()),
+        testGroup("MD5_Lengths", makeMD5LengthTests<ref::MD5>()),
+        testGroup("HMAC_MD5_RFC", makeMD5HMACTests<ref::MD5>()),
+        testGroup("HMAC_SHA1_RFC", makeSHA1RFCHMACTests<ref::SHA1>()),
+        testGroup("HMAC_SHA224_RFC", makeSHA224RFCHMACTests<ref::SHA224>()),
+        testGroup("HMAC_SHA256_RFC", makeSHA256RFCHMACTests<ref::SHA256>()),
+        testGroup("HMAC_SHA384_RFC", makeSHA384RFCHMACTests<ref::SHA384>()),
+        testGroup("HMAC_SHA512_RFC", makeSHA512RFCHMACTests<ref::SHA512>()),
+        testGroup("SHA1_Monte", makeSHA1MonteTests<ref::SHA1>()),
+        testGroup("SHA224_Monte", makeSHA224MonteTests<ref::SHA224>()),
+        testGroup("SHA256_Monte", makeSHA256MonteTests<ref::SHA256>()),
+        testGroup("SHA384_Monte", makeSHA384MonteTests<ref::SHA384>()),
+        testGroup("SHA512_Monte", makeSHA512MonteTests<ref::SHA512>()),
     };
 }
 

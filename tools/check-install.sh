@@ -15,7 +15,8 @@ cmake -S "$source_dir" -B "$work/build" -DCMAKE_INSTALL_PREFIX="$prefix" -DZELKO
 cmake --build "$work/build" -j2
 cmake --install "$work/build" >/dev/null
 
-for required in include/zelkor/tests/Paths_zelkor_tests.hpp share/zelkor-tests/Test/KAT_HMAC; do
+for required in include/zelkor/tests/Paths_zelkor_tests.hpp share/zelkor-tests/Test/KAT_HMAC \
+                share/zelkor-tests/Test/KAT_SHA_MONTE/SHA256Monte.rsp; do
     [ -e "$prefix/$required" ] || { echo "check-install: missing $prefix/$required" >&2; exit 1; }
 done
 if [ -z "$(find "$prefix" -name zelkor-testsConfig.cmake)" ]; then

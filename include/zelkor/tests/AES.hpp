@@ -15,6 +15,7 @@
 #include "zelkor/tests/Crypto.hpp"
 #include "zelkor/tests/ParseNistKATs.hpp"
 #include "zelkor/tests/Test.hpp"
+#include "zelkor/tests/detail/AesCtrKnownAnswer.hpp"
 #include "zelkor/tests/detail/AesFileModes.hpp"
 #include "zelkor/tests/detail/BlockCipherPropTests.hpp"
 #include "zelkor/tests/detail/VectorDirectory.hpp"
@@ -113,6 +114,27 @@ std::vector<Test> makeAESTests() {
 template <BlockCipher K>
 std::vector<Test> makeAESTests(const K&) {
     return makeAESTests<K>();
+}
+
+// Reads Test/KAT_AES_CTR now and returns one case per record of the cipher's
+// key size, named "<file name>-<COUNT>", in listing, category and record order;
+// no property groups. Each case checks ctr, unCtr, ctrLazy and unCtrLazy.
+template <BlockCipher K>
+std::vector<Test> makeAESCTRTests() {
+    std::vector<Test> out;
+    for (const detail::LoadedFile& file : detail::loadVectorDirectory("KAT_AES_CTR", "COUNT")) {
+        for (const Category& category : file.categories) {
+            for (const Record& record : category.records) {
+                if (auto test = aes_detail::makeCtrCase<K>(file.path, record)) out.push_back(std::move(*test));
+            }
+        }
+    }
+    return out;
+}
+
+template <BlockCipher K>
+std::vector<Test> makeAESCTRTests(const K&) {
+    return makeAESCTRTests<K>();
 }
 
 }  // namespace zelkor::tests

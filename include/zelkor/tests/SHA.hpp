@@ -12,27 +12,13 @@
 #include "zelkor/Hash.hpp"
 #include "zelkor/tests/Crypto.hpp"
 #include "zelkor/tests/Test.hpp"
-#include "zelkor/tests/detail/ShaHmacFields.hpp"
+#include "zelkor/tests/detail/MonteChain.hpp"
+#include "zelkor/tests/detail/ShaRecordCase.hpp"
 #include "zelkor/tests/detail/ShaRecords.hpp"
 
 namespace zelkor::tests {
 
 namespace sha_detail {
-
-// Hashes the first floor(Len/8) bytes of Msg contiguously and in 37-byte
-// chunks and asserts that both encodings equal MD.
-template <Hash D>
-void runCase(const std::string& name, const ShaRecord& record) {
-    // Msg is decoded before Len is read, so a record with both faults reports the hex error.
-    ByteString decoded = hexStringToBS(record.msg);
-    const std::size_t messageBytes = detail::wholeBytesOfBitLength(record.len);
-    const ByteString message =
-        messageBytes < decoded.size() ? decoded.take(messageBytes) : std::move(decoded);
-    const ByteString expected = hexStringToBS(record.md);
-    const ByteString strict = zelkor::hash<D>(message).encode();
-    const ByteString chunked = zelkor::hash<D>(ChunkedByteString::chunksOf(37, message)).encode();
-    assertEqual(name, std::pair{strict, chunked}, std::pair{expected, expected});
-}
 
 // One case per usable record of Test/<familyDir>, named "Nist" + algorithm +
 // "-" + its 1-based index across all selected files.
@@ -94,5 +80,30 @@ template <Hash D> std::vector<Test> makeSHA3_224Tests(const D&) { return makeSHA
 template <Hash D> std::vector<Test> makeSHA3_256Tests(const D&) { return makeSHA3_256Tests<D>(); }
 template <Hash D> std::vector<Test> makeSHA3_384Tests(const D&) { return makeSHA3_384Tests<D>(); }
 template <Hash D> std::vector<Test> makeSHA3_512Tests(const D&) { return makeSHA3_512Tests<D>(); }
+
+// Monte Carlo checkpoints of Test/KAT_SHA_MONTE/<ALG>Monte.rsp (exactly that
+// file), named "<ALG>Monte.rsp-<COUNT>", without a property group. The cases
+// of one builder call share one chain.
+template <Hash D> std::vector<Test> makeSHA1MonteTests() {
+    return sha_detail::makeMonteTests<D>("KAT_SHA_MONTE", "SHA1Monte.rsp", sha_detail::lastThreeDigests);
+}
+template <Hash D> std::vector<Test> makeSHA224MonteTests() {
+    return sha_detail::makeMonteTests<D>("KAT_SHA_MONTE", "SHA224Monte.rsp", sha_detail::lastThreeDigests);
+}
+template <Hash D> std::vector<Test> makeSHA256MonteTests() {
+    return sha_detail::makeMonteTests<D>("KAT_SHA_MONTE", "SHA256Monte.rsp", sha_detail::lastThreeDigests);
+}
+template <Hash D> std::vector<Test> makeSHA384MonteTests() {
+    return sha_detail::makeMonteTests<D>("KAT_SHA_MONTE", "SHA384Monte.rsp", sha_detail::lastThreeDigests);
+}
+template <Hash D> std::vector<Test> makeSHA512MonteTests() {
+    return sha_detail::makeMonteTests<D>("KAT_SHA_MONTE", "SHA512Monte.rsp", sha_detail::lastThreeDigests);
+}
+
+template <Hash D> std::vector<Test> makeSHA1MonteTests(const D&) { return makeSHA1MonteTests<D>(); }
+template <Hash D> std::vector<Test> makeSHA224MonteTests(const D&) { return makeSHA224MonteTests<D>(); }
+template <Hash D> std::vector<Test> makeSHA256MonteTests(const D&) { return makeSHA256MonteTests<D>(); }
+template <Hash D> std::vector<Test> makeSHA384MonteTests(const D&) { return makeSHA384MonteTests<D>(); }
+template <Hash D> std::vector<Test> makeSHA512MonteTests(const D&) { return makeSHA512MonteTests<D>(); }
 
 }  // namespace zelkor::tests

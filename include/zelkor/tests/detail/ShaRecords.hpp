@@ -1,6 +1,8 @@
 #pragma once
-// Selecting the SHA vector records; the non-template half of SHA.hpp.
+// Selecting the records of NIST-style digest files (Len, Msg, MD): the
+// non-template half of SHA.hpp and of the MD5 length suite.
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -12,11 +14,17 @@ struct ShaRecord {
     std::string msg;
     std::string md;
     std::string len;
+    std::string path;  // the vector file of the record
 };
 
-// Reads the files of Test/<familyDir> whose name begins with `algorithm` (no
-// other file is opened) and returns, in listing, category and record order,
-// every record holding Msg, MD and Len. Only field presence is checked.
+// Reads the files of Test/<familyDir> that `keep` accepts (all when empty) and
+// returns, in listing, category and record order, every record holding Msg,
+// MD and Len. Only field presence is checked.
+std::vector<ShaRecord> digestRecords(std::string_view familyDir,
+                                     const std::function<bool(std::string_view fileName)>& keep = {});
+
+// The records of the files of Test/<familyDir> whose name begins with
+// `algorithm` (no other file is opened).
 std::vector<ShaRecord> usableRecords(std::string_view familyDir, std::string_view algorithm);
 
 }  // namespace zelkor::tests::sha_detail
