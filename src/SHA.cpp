@@ -1,26 +1,23 @@
 #include "zelkor/tests/detail/ShaRecords.hpp"
 
 #include "zelkor/tests/ParseNistKATs.hpp"
+#include "zelkor/tests/detail/ShaHmacFields.hpp"
 #include "zelkor/tests/detail/VectorDirectory.hpp"
 
 namespace zelkor::tests::sha_detail {
 
 std::vector<ShaRecord> usableRecords(std::string_view algorithm) {
     const std::string prefix(algorithm);
-    const auto files = detail::loadVectorDirectory("KAT_SHA", "Len", [&prefix](std::string_view fileName) {
-        return fileName.starts_with(prefix);
-    });
+    const auto selected = [&prefix](std::string_view fileName) { return fileName.starts_with(prefix); };
+    // Records arrive one at a time and their texts are moved, never copied, so
+    // a large file costs little more than the records kept.
     std::vector<ShaRecord> records;
-    for (const auto& file : files) {
-        for (const auto& category : file.categories) {
-            for (const auto& record : category.records) {
-                auto fields = lookupAll<3>(record, {"Msg", "MD", "Len"});
-                if (!fields) continue;
-                auto& [msg, md, len] = *fields;
-                records.push_back({std::move(msg), std::move(md), std::move(len)});
-            }
-        }
-    }
+    detail::forEachVectorRecord("KAT_SHA", "Len", selected, [&records](const std::vector<Property>&, Record&& record) {
+        auto fields = detail::takeAll<3>(record, {"Msg", "MD", "Len"});
+        if (!fields) return;
+        auto& [msg, md, len] = *fields;
+        records.push_back({std::move(msg), std::move(md), std::move(len)});
+    });
     return records;
 }
 

@@ -3,6 +3,7 @@
 // Test/KAT_SHA, followed by the generic hash property group.
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -33,17 +34,25 @@ void runCase(const std::string& name, const ShaRecord& record) {
     assertEqual(name, std::pair{strict, chunked}, std::pair{expected, expected});
 }
 
+// What the cases of one builder call share: each case holds this and its
+// index, not copies, so a suite of many small records stays small.
+struct SharedRecords {
+    std::string namePrefix;
+    std::vector<ShaRecord> records;
+
+    std::string caseName(std::size_t index) const { return namePrefix + std::to_string(index + 1); }
+};
+
 // One case per usable record, named "Nist" + algorithm + "-" + its 1-based
 // index across all selected files.
 template <Hash D>
 std::vector<Test> getTests(std::string_view algorithm) {
-    std::vector<ShaRecord> records = usableRecords(algorithm);
+    const auto shared = std::make_shared<const SharedRecords>(
+        SharedRecords{"Nist" + std::string(algorithm) + "-", usableRecords(algorithm)});
     std::vector<Test> cases;
-    cases.reserve(records.size() + 1);
-    const std::string prefix = "Nist" + std::string(algorithm) + "-";
-    for (std::size_t i = 0; i < records.size(); ++i) {
-        std::string name = prefix + std::to_string(i + 1);
-        cases.push_back(testCase(name, [name, record = std::move(records[i])] { runCase<D>(name, record); }));
+    cases.reserve(shared->records.size() + 1);
+    for (std::size_t i = 0; i < shared->records.size(); ++i) {
+        cases.push_back(testCase(shared->caseName(i), [shared, i] { runCase<D>(shared->caseName(i), shared->records[i]); }));
     }
     return cases;
 }
