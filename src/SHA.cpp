@@ -12,12 +12,13 @@ std::vector<ShaRecord> usableRecords(std::string_view algorithm) {
     // Records arrive one at a time and their texts are moved, never copied, so
     // a large file costs little more than the records kept.
     std::vector<ShaRecord> records;
-    detail::forEachVectorRecord("KAT_SHA", "Len", selected, [&records](const std::vector<Property>&, Record&& record) {
+    const auto keepUsable = [&records](const std::vector<Property>&, Record&& record) {
         auto fields = detail::takeAll<3>(record, {"Msg", "MD", "Len"});
         if (!fields) return;
         auto& [msg, md, len] = *fields;
         records.push_back({std::move(msg), std::move(md), std::move(len)});
-    });
+    };
+    detail::forEachVectorRecord("KAT_SHA", "Len", selected, keepUsable);
     return records;
 }
 

@@ -52,7 +52,8 @@ std::vector<Test> getTests(std::string_view algorithm) {
     std::vector<Test> cases;
     cases.reserve(shared->records.size() + 1);
     for (std::size_t i = 0; i < shared->records.size(); ++i) {
-        cases.push_back(testCase(shared->caseName(i), [shared, i] { runCase<D>(shared->caseName(i), shared->records[i]); }));
+        cases.push_back(testCase(shared->caseName(i),
+                                 [shared, i] { runCase<D>(shared->caseName(i), shared->records[i]); }));
     }
     return cases;
 }
