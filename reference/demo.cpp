@@ -58,6 +58,12 @@ std::vector<Test> allSuites() {
         testGroup("SHA256_Monte", makeSHA256MonteTests<ref::SHA256>()),
         testGroup("SHA384_Monte", makeSHA384MonteTests<ref::SHA384>()),
         testGroup("SHA512_Monte", makeSHA512MonteTests<ref::SHA512>()),
+        testGroup("SHA512_224_Monte", makeSHA512_224MonteTests<ref::SHA512_224>()),
+        testGroup("SHA512_256_Monte", makeSHA512_256MonteTests<ref::SHA512_256>()),
+        testGroup("SHA3_224_Monte", makeSHA3_224MonteTests<ref::SHA3_224>()),
+        testGroup("SHA3_256_Monte", makeSHA3_256MonteTests<ref::SHA3_256>()),
+        testGroup("SHA3_384_Monte", makeSHA3_384MonteTests<ref::SHA3_384>()),
+        testGroup("SHA3_512_Monte", makeSHA3_512MonteTests<ref::SHA3_512>()),
     };
 }
 

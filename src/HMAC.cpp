@@ -23,17 +23,17 @@ std::string_view algToLen(std::string_view algorithm) {
 }
 
 std::vector<HmacRecord> selectedRecords(std::string_view algorithm) {
-    const auto files = detail::loadVectorDirectory("KAT_HMAC", "Count");
+    auto files = detail::loadVectorDirectory("KAT_HMAC", "Count");
     std::optional<std::string_view> wantedL;
     std::vector<HmacRecord> records;
-    for (const auto& file : files) {
-        for (const auto& category : file.categories) {
+    for (auto& file : files) {
+        for (auto& category : file.categories) {
             const auto l = lookup(category.properties, "L");
             if (!l) continue;
             if (!wantedL) wantedL = algToLen(algorithm);
             if (*l != *wantedL) continue;
-            for (const auto& record : category.records) {
-                auto fields = lookupAll<5>(record, {"Msg", "Key", "Mac", "Count", "Tlen"});
+            for (auto& record : category.records) {
+                auto fields = detail::takeAll<5>(record, {"Msg", "Key", "Mac", "Count", "Tlen"});
                 if (!fields) continue;
                 auto& [msg, key, mac, count, tlen] = *fields;
                 records.push_back(

@@ -4,7 +4,9 @@
 #include <cstdint>
 #include <cstring>
 #include <ostream>
+#include <utility>
 
+#include "zelkor/tests/detail/CategoryStream.hpp"
 #include "zelkor/tests/detail/KATLines.hpp"
 
 namespace zelkor::tests {
@@ -168,24 +170,33 @@ Field bodyField(std::string_view line) {
     return field;
 }
 
-// Groups cleaned lines, one at a time, into categories of properties and records.
+// Groups cleaned lines, one at a time, into categories of properties and
+// records. With a sink, each record is handed over as soon as it is complete
+// (the next record or category starts, or the text ends) instead of being kept.
 class CategoryBuilder {
 public:
-    explicit CategoryBuilder(std::string_view recordKey) : recordKey_(recordKey) {}
+    explicit CategoryBuilder(std::string_view recordKey, detail::RecordSink sink = {})
+        : recordKey_(recordKey), sink_(std::move(sink)) {}
 
     void add(std::string_view line) {
         if (!line.empty() && line.front() == '[') addHeader(line);
         else addBody(line);
     }
 
-    std::vector<Category> finish() && { return std::move(categories_); }
+    std::vector<Category> finish() && {
+        handOverRecord();
+        return std::move(categories_);
+    }
 
 private:
     enum class Run { None, Header, Body };
 
     void addHeader(std::string_view line) {
         // A header after body lines (or at the start) opens a new category.
-        if (run_ != Run::Header) categories_.emplace_back();
+        if (run_ != Run::Header) {
+            handOverRecord();
+            categories_.emplace_back();
+        }
         run_ = Run::Header;
         categories_.back().properties.push_back(headerProperty(line, scratch_));
     }
@@ -195,12 +206,24 @@ private:
         run_ = Run::Body;
         Field field = bodyField(line);
         auto& records = categories_.back().records;
-        if (field.name == recordKey_) records.emplace_back();
-        else if (records.empty()) return;  // before the first key: belongs to no record
+        if (field.name == recordKey_) {
+            handOverRecord();
+            records.emplace_back();
+        } else if (records.empty()) {
+            return;  // before the first key: belongs to no record
+        }
         records.back().push_back(std::move(field));
     }
 
+    void handOverRecord() {
+        if (!sink_ || categories_.empty() || categories_.back().records.empty()) return;
+        Category& category = categories_.back();
+        sink_(category.properties, std::move(category.records.back()));
+        category.records.pop_back();
+    }
+
     std::string_view recordKey_;
+    detail::RecordSink sink_;
     std::vector<Category> categories_;
     Run run_ = Run::None;
     std::string scratch_;
@@ -216,12 +239,47 @@ std::vector<std::string> splitAndCleanLines(std::string_view text) {
     return lines;
 }
 
+class CategoryStream::Builder : public CategoryBuilder {
+    using CategoryBuilder::CategoryBuilder;
+};
+
+CategoryStream::CategoryStream(std::string_view recordKey, RecordSink sink)
+    : builder_(std::make_unique<Builder>(recordKey, std::move(sink))) {}
+
+CategoryStream::~CategoryStream() = default;
+
+void CategoryStream::feed(std::string_view text) {
+    const auto addLine = [this](std::string_view line) { builder_->add(line); };
+    if (!unfinishedLine_.empty()) {
+        const std::size_t lf = text.find('\n');
+        if (lf == std::string_view::npos) {
+            unfinishedLine_.append(text);
+            return;
+        }
+        unfinishedLine_.append(text.substr(0, lf));
+        forEachCleanLine(unfinishedLine_, addLine);
+        unfinishedLine_.clear();
+        text.remove_prefix(lf + 1);
+    }
+    const std::size_t lastLF = text.rfind('\n');
+    if (lastLF != std::string_view::npos) {
+        forEachCleanLine(text.substr(0, lastLF + 1), addLine);
+        text.remove_prefix(lastLF + 1);
+    }
+    unfinishedLine_.assign(text);
+}
+
+std::vector<Category> CategoryStream::finish() && {
+    forEachCleanLine(unfinishedLine_, [this](std::string_view line) { builder_->add(line); });
+    return std::move(*builder_).finish();
+}
+
 }  // namespace detail
 
 std::vector<Category> parseCategories(std::string_view recordKey, std::string_view text) {
-    CategoryBuilder builder(recordKey);
-    forEachCleanLine(text, [&](std::string_view line) { builder.add(line); });
-    return std::move(builder).finish();
+    detail::CategoryStream stream(recordKey);
+    stream.feed(text);
+    return std::move(stream).finish();
 }
 
 std::vector<Category> getCategories(std::string_view recordKey, const std::vector<std::string>& lines) {

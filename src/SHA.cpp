@@ -1,6 +1,7 @@
 #include "zelkor/tests/detail/ShaRecords.hpp"
 
 #include "zelkor/tests/ParseNistKATs.hpp"
+#include "zelkor/tests/detail/ShaHmacFields.hpp"
 #include "zelkor/tests/detail/VectorDirectory.hpp"
 
 namespace zelkor::tests::sha_detail {
@@ -12,18 +13,16 @@ std::vector<ShaRecord> usableRecords(std::string_view familyDir, std::string_vie
 
 std::vector<ShaRecord> digestRecords(std::string_view familyDir,
                                      const std::function<bool(std::string_view fileName)>& keep) {
-    const auto files = detail::loadVectorDirectory(familyDir, "Len", keep);
+    // Records arrive one at a time and their texts are moved, never copied, so
+    // a large file costs little more than the records kept.
     std::vector<ShaRecord> records;
-    for (const auto& file : files) {
-        for (const auto& category : file.categories) {
-            for (const auto& record : category.records) {
-                auto fields = lookupAll<3>(record, {"Msg", "MD", "Len"});
-                if (!fields) continue;
-                auto& [msg, md, len] = *fields;
-                records.push_back({std::move(msg), std::move(md), std::move(len), file.path});
-            }
-        }
-    }
+    const auto keepUsable = [&records](const std::string& path, const std::vector<Property>&, Record&& record) {
+        auto fields = detail::takeAll<3>(record, {"Msg", "MD", "Len"});
+        if (!fields) return;
+        auto& [msg, md, len] = *fields;
+        records.push_back({std::move(msg), std::move(md), std::move(len), path});
+    };
+    detail::forEachVectorRecord(familyDir, "Len", keep, keepUsable);
     return records;
 }
 

@@ -1,5 +1,7 @@
 #include "zelkor/tests/Test.hpp"
 
+#include <mutex>
+
 #include <rapidcheck/detail/Configuration.h>
 
 namespace zelkor::tests {
@@ -26,9 +28,14 @@ std::string reproduceLine(const std::string& id, const rc::detail::Reproduce& re
     return "To reproduce, run with: RC_PARAMS=\"" + rc::detail::configToMinimalString(config) + "\"";
 }
 
+// RapidCheck keeps the state of a running property (its implicit parameters)
+// in process-wide stacks, so two properties must never run at the same time.
+std::mutex propertyRunLock;
+
 }  // namespace
 
 PropertyResult checkProperty(const rc::detail::Property& property, const std::string& id) {
+    const std::lock_guard<std::mutex> onePropertyAtATime(propertyRunLock);
     rc::detail::TestMetadata metadata;
     metadata.id = id;
     metadata.description = id;

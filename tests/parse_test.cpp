@@ -1,14 +1,18 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "zelkor/tests/ParseNistKATs.hpp"
+#include "zelkor/tests/detail/CategoryStream.hpp"
 #include "zelkor/tests/detail/KATLines.hpp"
 
 namespace {
 
 using zelkor::tests::Category;
+using zelkor::tests::detail::CategoryStream;
 using zelkor::tests::Field;
 using zelkor::tests::getCategories;
 using zelkor::tests::lookup;
@@ -18,11 +22,28 @@ using zelkor::tests::detail::splitAndCleanLines;
 
 using Categories = std::vector<Category>;
 
+// A short text fed to the stream cut in two at every position, and one byte
+// at a time, gives the same categories as the whole text.
+void expectSameFromAnyCut(std::string_view key, std::string_view text, const Categories& whole) {
+    if (text.size() > 1024) return;
+    for (std::size_t cut = 0; cut <= text.size(); ++cut) {
+        CategoryStream stream(key);
+        stream.feed(text.substr(0, cut));
+        stream.feed(text.substr(cut));
+        EXPECT_EQ(std::move(stream).finish(), whole) << "cut at " << cut << " of: " << text;
+    }
+    CategoryStream bytewise(key);
+    for (std::size_t i = 0; i < text.size(); ++i) bytewise.feed(text.substr(i, 1));
+    EXPECT_EQ(std::move(bytewise).finish(), whole) << "byte by byte: " << text;
+}
+
 // Parses and checks that the split-and-clean stage followed by getCategories
-// agrees, since every text here is also a test of that equivalence.
+// agrees, and so does the stream, since every text here is also a test of
+// those equivalences.
 Categories parse(std::string_view key, std::string_view text) {
     Categories whole = parseCategories(key, text);
     EXPECT_EQ(whole, getCategories(key, splitAndCleanLines(text))) << "text: " << text;
+    expectSameFromAnyCut(key, text, whole);
     return whole;
 }
 
@@ -156,6 +177,24 @@ TEST(ParseCategories, FiftyMegabyteLine) {
     EXPECT_EQ(msg.name, "Msg");
     EXPECT_EQ(msg.value.size(), size);
     EXPECT_EQ(msg.value.find_first_not_of('a'), std::string::npos);
+}
+
+TEST(CategoryStream, SinkGetsEachRecordWithItsCategoryPropertiesAndKeepsNone) {
+    using Handed = std::pair<std::vector<Field>, Record>;
+    std::vector<Handed> handed;
+    CategoryStream stream("K", [&](const std::vector<Field>& properties, Record&& record) {
+        handed.emplace_back(properties, std::move(record));
+    });
+    stream.feed("Stray=0\n[A=1]\nK=1\nx=2\nK=2\n[B]\n[C]\nK=");
+    stream.feed("3\n");
+    const Categories kept = std::move(stream).finish();
+    const std::vector<Handed> expected{
+        {{{"A", "1"}}, {{"K", "1"}, {"x", "2"}}},
+        {{{"A", "1"}}, {{"K", "2"}}},
+        {{{"B", ""}, {"C", ""}}, {{"K", "3"}}},
+    };
+    EXPECT_EQ(handed, expected);
+    EXPECT_EQ(kept, (Categories{{{}, {}}, {{{"A", "1"}}, {}}, {{{"B", ""}, {"C", ""}}, {}}}));
 }
 
 TEST(GetCategories, DoesNoCleaningOfItsOwn) {

@@ -60,6 +60,18 @@ TEST(ShaMonteSuite, HundredCheckpointsPerAlgorithmPassingOnTwoImplementations) {
         "SHA384Monte.rsp", []<class D>() { return tests::makeSHA384MonteTests<D>(); });
     expectHundredPassingCases<reference::SHA512, NettleSHA512>(
         "SHA512Monte.rsp", []<class D>() { return tests::makeSHA512MonteTests<D>(); });
+    expectHundredPassingCases<reference::SHA512_224, NettleSHA512_224>(
+        "SHA512_224Monte.rsp", []<class D>() { return tests::makeSHA512_224MonteTests<D>(); });
+    expectHundredPassingCases<reference::SHA512_256, NettleSHA512_256>(
+        "SHA512_256Monte.rsp", []<class D>() { return tests::makeSHA512_256MonteTests<D>(); });
+    expectHundredPassingCases<reference::SHA3_224, NettleSHA3_224>(
+        "SHA3_224Monte.rsp", []<class D>() { return tests::makeSHA3_224MonteTests<D>(); });
+    expectHundredPassingCases<reference::SHA3_256, NettleSHA3_256>(
+        "SHA3_256Monte.rsp", []<class D>() { return tests::makeSHA3_256MonteTests<D>(); });
+    expectHundredPassingCases<reference::SHA3_384, NettleSHA3_384>(
+        "SHA3_384Monte.rsp", []<class D>() { return tests::makeSHA3_384MonteTests<D>(); });
+    expectHundredPassingCases<reference::SHA3_512, NettleSHA3_512>(
+        "SHA3_512Monte.rsp", []<class D>() { return tests::makeSHA3_512MonteTests<D>(); });
 }
 
 using Counting = testsupport::CountingDigest<reference::SHA256>;

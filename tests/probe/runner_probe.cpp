@@ -25,6 +25,8 @@ int main(int argc, char** argv) {
                       testProperty("propertyDiscards", [](const ByteString&) { RC_DISCARD("never usable"); }),
                   }),
         testGroup("Names", {testCase("dup", [] {}), testCase("dup", [] { throw 1; }), testCase("a-b", [] {})}),
+        testGroup("Repeats", {testCase("x", [] {}), testCase("x#2", [] {}), testCase("x", [] {}),
+                              testCase("x", [] {})}),
         testCase("loose", [] {}),
     };
     return defaultMain(tree, argc, argv);

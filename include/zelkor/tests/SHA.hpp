@@ -4,6 +4,7 @@
 // and Test/KAT_SHA3, followed by the generic hash property group.
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -23,14 +24,24 @@ namespace sha_detail {
 // One case per usable record of Test/<familyDir>, named "Nist" + algorithm +
 // "-" + its 1-based index across all selected files.
 template <Hash D>
+// What the cases of one builder call share: each case holds this and its
+// index, not copies, so a suite of many small records stays small.
+struct SharedRecords {
+    std::string namePrefix;
+    std::vector<ShaRecord> records;
+
+    std::string caseName(std::size_t index) const { return namePrefix + std::to_string(index + 1); }
+};
+
+template <Hash D>
 std::vector<Test> getTests(std::string_view familyDir, std::string_view algorithm) {
-    std::vector<ShaRecord> records = usableRecords(familyDir, algorithm);
+    const auto shared = std::make_shared<const SharedRecords>(
+        SharedRecords{"Nist" + std::string(algorithm) + "-", usableRecords(familyDir, algorithm)});
     std::vector<Test> cases;
-    cases.reserve(records.size() + 1);
-    const std::string prefix = "Nist" + std::string(algorithm) + "-";
-    for (std::size_t i = 0; i < records.size(); ++i) {
-        std::string name = prefix + std::to_string(i + 1);
-        cases.push_back(testCase(name, [name, record = std::move(records[i])] { runCase<D>(name, record); }));
+    cases.reserve(shared->records.size() + 1);
+    for (std::size_t i = 0; i < shared->records.size(); ++i) {
+        cases.push_back(testCase(shared->caseName(i),
+                                 [shared, i] { runCase<D>(shared->caseName(i), shared->records[i]); }));
     }
     return cases;
 }
@@ -105,5 +116,33 @@ template <Hash D> std::vector<Test> makeSHA224MonteTests(const D&) { return make
 template <Hash D> std::vector<Test> makeSHA256MonteTests(const D&) { return makeSHA256MonteTests<D>(); }
 template <Hash D> std::vector<Test> makeSHA384MonteTests(const D&) { return makeSHA384MonteTests<D>(); }
 template <Hash D> std::vector<Test> makeSHA512MonteTests(const D&) { return makeSHA512MonteTests<D>(); }
+
+// The same for SHA-512/224 and SHA-512/256 (the SHA-2 chain) and for SHA-3,
+// whose chain hashes the previous digest alone.
+template <Hash D> std::vector<Test> makeSHA512_224MonteTests() {
+    return sha_detail::makeMonteTests<D>("KAT_SHA_MONTE", "SHA512_224Monte.rsp", sha_detail::lastThreeDigests);
+}
+template <Hash D> std::vector<Test> makeSHA512_256MonteTests() {
+    return sha_detail::makeMonteTests<D>("KAT_SHA_MONTE", "SHA512_256Monte.rsp", sha_detail::lastThreeDigests);
+}
+template <Hash D> std::vector<Test> makeSHA3_224MonteTests() {
+    return sha_detail::makeMonteTests<D>("KAT_SHA_MONTE", "SHA3_224Monte.rsp", sha_detail::lastDigest);
+}
+template <Hash D> std::vector<Test> makeSHA3_256MonteTests() {
+    return sha_detail::makeMonteTests<D>("KAT_SHA_MONTE", "SHA3_256Monte.rsp", sha_detail::lastDigest);
+}
+template <Hash D> std::vector<Test> makeSHA3_384MonteTests() {
+    return sha_detail::makeMonteTests<D>("KAT_SHA_MONTE", "SHA3_384Monte.rsp", sha_detail::lastDigest);
+}
+template <Hash D> std::vector<Test> makeSHA3_512MonteTests() {
+    return sha_detail::makeMonteTests<D>("KAT_SHA_MONTE", "SHA3_512Monte.rsp", sha_detail::lastDigest);
+}
+
+template <Hash D> std::vector<Test> makeSHA512_224MonteTests(const D&) { return makeSHA512_224MonteTests<D>(); }
+template <Hash D> std::vector<Test> makeSHA512_256MonteTests(const D&) { return makeSHA512_256MonteTests<D>(); }
+template <Hash D> std::vector<Test> makeSHA3_224MonteTests(const D&) { return makeSHA3_224MonteTests<D>(); }
+template <Hash D> std::vector<Test> makeSHA3_256MonteTests(const D&) { return makeSHA3_256MonteTests<D>(); }
+template <Hash D> std::vector<Test> makeSHA3_384MonteTests(const D&) { return makeSHA3_384MonteTests<D>(); }
+template <Hash D> std::vector<Test> makeSHA3_512MonteTests(const D&) { return makeSHA3_512MonteTests<D>(); }
 
 }  // namespace zelkor::tests

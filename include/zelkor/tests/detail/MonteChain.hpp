@@ -26,6 +26,9 @@ using MonteMessage = ByteString (*)(const ByteString& mdMinus3, const ByteString
 // MDi-3 || MDi-2 || MDi-1, the SHA-1 and SHA-2 procedure.
 ByteString lastThreeDigests(const ByteString& mdMinus3, const ByteString& mdMinus2, const ByteString& mdMinus1);
 
+// MDi-1 alone, the SHA-3 procedure: MD0 = seed, MDi = hash(MDi-1).
+ByteString lastDigest(const ByteString& mdMinus3, const ByteString& mdMinus2, const ByteString& mdMinus1);
+
 inline constexpr std::size_t kMonteStepsPerCheckpoint = 1000;
 
 // The digests of one chain at its checkpoints: MD0 = MD1 = MD2 = seed, then

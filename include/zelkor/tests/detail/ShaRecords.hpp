@@ -9,7 +9,7 @@
 
 namespace zelkor::tests::sha_detail {
 
-// The field texts of one usable record, copied so that its case owns them.
+// The field texts of one usable record.
 struct ShaRecord {
     std::string msg;
     std::string md;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "zelkor/tests/ParseNistKATs.hpp"
+#include "zelkor/tests/detail/CategoryStream.hpp"
 
 namespace zelkor::tests::detail {
 
@@ -16,8 +17,8 @@ struct LoadedFile {
     std::vector<Category> categories;  // parse result of the file's text
 };
 
-// Thrown when the directory cannot be listed or a kept file cannot be read;
-// the message names the path.
+// Thrown when the directory cannot be listed or a kept entry cannot be read or
+// is not a regular file (after following links); the message names the path.
 class VectorFileError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
@@ -29,6 +30,18 @@ public:
 // name `keep` accepts (all when `keep` is empty), then reads and parses each.
 std::vector<LoadedFile> loadVectorDirectory(std::string_view familyDir, std::string_view recordKey,
                                             const std::function<bool(std::string_view fileName)>& keep = {});
+
+// Receives a complete record with the path of its file and the properties of
+// its category.
+using VectorRecordSink =
+    std::function<void(const std::string& path, const std::vector<Property>& properties, Record&& record)>;
+
+// Reads the same files in the same order, but hands each record to `onRecord`
+// as soon as it is complete instead of keeping it, so that memory holds one
+// record of the files at a time.
+void forEachVectorRecord(std::string_view familyDir, std::string_view recordKey,
+                         const std::function<bool(std::string_view fileName)>& keep,
+                         const VectorRecordSink& onRecord);
 
 // The last component of a path: everything after the last "/".
 std::string_view fileNameOf(std::string_view path);
