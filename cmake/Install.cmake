@@ -17,4 +17,5 @@ write_basic_package_version_file(${CMAKE_CURRENT_BINARY_DIR}/zelkor-testsConfigV
   COMPATIBILITY SameMinorVersion)
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/zelkor-testsConfig.cmake
               ${CMAKE_CURRENT_BINARY_DIR}/zelkor-testsConfigVersion.cmake
+              cmake/ZelkorTestsAdd.cmake
         DESTINATION ${ZELKOR_CMAKE_DIR})

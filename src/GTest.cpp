@@ -6,8 +6,9 @@
 #include <exception>
 #include <memory>
 #include <map>
-#include <set>
 #include <typeinfo>
+#include <unordered_map>
+#include <unordered_set>
 #include <utility>
 
 #include <cxxabi.h>
@@ -73,7 +74,8 @@ private:
     std::string id_;
 };
 
-// Names already taken, so that repeats can be told apart.
+// Names already taken, so that repeats can be told apart. Each name keeps the
+// next suffix to try, so n leaves with one name cost n lookups, not n^2/2.
 class NameTable {
 public:
     NameTable() {
@@ -87,9 +89,14 @@ public:
     }
 
     std::string unique(const std::string& suite, const std::string& name) {
+        const std::string key = full(suite, name);
         std::string candidate = name;
-        for (int n = 2; taken_.count(full(suite, candidate)) != 0; ++n) {
-            candidate = name + "#" + std::to_string(n);
+        if (taken_.count(key) != 0) {
+            // A leaf may itself be called "x#2", so a suffix can already be taken.
+            int& next = nextSuffix_.try_emplace(key, 2).first->second;
+            do {
+                candidate = name + "#" + std::to_string(next++);
+            } while (taken_.count(full(suite, candidate)) != 0);
         }
         taken_.insert(full(suite, candidate));
         return candidate;
@@ -99,7 +106,8 @@ private:
     static std::string full(const std::string& suite, const std::string& name) {
         return suite + '\n' + name;  // a newline cannot occur in either part
     }
-    std::set<std::string> taken_;
+    std::unordered_set<std::string> taken_;
+    std::unordered_map<std::string, int> nextSuffix_;
 };
 
 std::string join(const std::string& suite, const std::string& group) {

@@ -23,13 +23,13 @@ std::string_view algToLen(std::string_view algorithm) {
 }
 
 std::vector<HmacRecord> selectedRecords(std::string_view algorithm, const std::shared_ptr<detail::VectorUsage>& usage) {
-    const auto files = detail::loadVectorDirectory("KAT_HMAC", "Count");
+    auto files = detail::loadVectorDirectory("KAT_HMAC", "Count");
     std::optional<std::string_view> wantedL;
     std::vector<HmacRecord> records;
-    for (const auto& file : files) {
+    for (auto& file : files) {
         usage->addFile(file.recordCount());
         for (std::size_t c = 0; c < file.categories.size(); ++c) {
-            const auto& category = file.categories[c];
+            auto& category = file.categories[c];
             const auto l = lookup(category.properties, "L");
             if (l && !wantedL) wantedL = algToLen(algorithm);
             if (!l || *l != *wantedL) {
@@ -37,7 +37,7 @@ std::vector<HmacRecord> selectedRecords(std::string_view algorithm, const std::s
                 continue;
             }
             for (std::size_t r = 0; r < category.records.size(); ++r) {
-                auto fields = lookupAll<5>(category.records[r], {"Msg", "Key", "Mac", "Count", "Tlen"});
+                auto fields = detail::takeAll<5>(category.records[r], {"Msg", "Key", "Mac", "Count", "Tlen"});
                 if (!fields) {
                     usage->skip("missing field");
                     continue;

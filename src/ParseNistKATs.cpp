@@ -4,7 +4,9 @@
 #include <cstdint>
 #include <cstring>
 #include <ostream>
+#include <utility>
 
+#include "zelkor/tests/detail/CategoryStream.hpp"
 #include "zelkor/tests/detail/KATLines.hpp"
 
 namespace zelkor::tests {
@@ -101,15 +103,15 @@ std::string_view withoutCarriageReturns(std::string_view line, std::string& buff
     return buffer;
 }
 
-// Calls `onLine` with every line that survives cleaning and its 1-based line
-// number in `text`, in order. The view is into `text` unless a CR had to be
-// removed from inside the line, in which case it points into a buffer that the
-// next call reuses.
+// Calls `onLine` with every line that survives cleaning, in order. The view is
+// into `text` unless a CR had to be removed from inside the line, in which case
+// it points into a buffer that the next call reuses.
+// `lineNumber` counts the lines of the whole text; it is that of the line
+// before `text` on entry and of its last line on return.
 template <class OnLine>
-void forEachCleanLine(std::string_view text, OnLine&& onLine) {
+void forEachCleanLine(std::string_view text, std::size_t& lineNumber, OnLine&& onLine) {
     std::string withoutCR;
     std::size_t pos = 0;
-    std::size_t lineNumber = 0;
     while (pos < text.size()) {
         const void* lf = std::memchr(text.data() + pos, '\n', text.size() - pos);
         const std::size_t end = lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - text.data())
@@ -171,52 +173,74 @@ Field bodyField(std::string_view line) {
     return field;
 }
 
-// Groups cleaned lines, one at a time, into categories of properties and records.
+// Groups cleaned lines, one at a time, into categories of properties and
+// records. With a sink, each record is handed over as soon as it is complete
+// (the next record or category starts, or the text ends) instead of being kept.
+// Records kept have the number of their first line kept beside them.
 class CategoryBuilder {
 public:
-    // With `recordLines`, the line number of each record's first line is
-    // kept there, one list per category.
-    CategoryBuilder(std::string_view recordKey, std::vector<std::vector<std::size_t>>* recordLines)
-        : recordKey_(recordKey), recordLines_(recordLines) {}
+    explicit CategoryBuilder(std::string_view recordKey, detail::RecordSink sink = {})
+        : recordKey_(recordKey), sink_(std::move(sink)) {}
 
     void add(std::string_view line, std::size_t lineNumber = 0) {
         if (!line.empty() && line.front() == '[') addHeader(line);
         else addBody(line, lineNumber);
     }
 
-    std::vector<Category> finish() && { return std::move(categories_); }
+    std::vector<Category> finish() && {
+        handOverRecord();
+        return std::move(categories_);
+    }
+
+    // recordLines()[c][r]: the line where record r of category c starts.
+    std::vector<std::vector<std::size_t>>& recordLines() { return recordLines_; }
 
 private:
     enum class Run { None, Header, Body };
 
     void addHeader(std::string_view line) {
         // A header after body lines (or at the start) opens a new category.
-        if (run_ != Run::Header) openCategory();
+        if (run_ != Run::Header) {
+            handOverRecord();
+            openCategory();
+        }
         run_ = Run::Header;
         categories_.back().properties.push_back(headerProperty(line, scratch_));
     }
 
     void openCategory() {
         categories_.emplace_back();
-        if (recordLines_) recordLines_->emplace_back();
+        recordLines_.emplace_back();
     }
+
     void addBody(std::string_view line, std::size_t lineNumber) {
         if (run_ == Run::None) openCategory();
         run_ = Run::Body;
         Field field = bodyField(line);
         auto& records = categories_.back().records;
         if (field.name == recordKey_) {
+            handOverRecord();
             records.emplace_back();
-            if (recordLines_) recordLines_->back().push_back(lineNumber);
+            if (!sink_) recordLines_.back().push_back(lineNumber);
+            recordLine_ = lineNumber;
         } else if (records.empty()) {
             return;  // before the first key: belongs to no record
         }
         records.back().push_back(std::move(field));
     }
 
+    void handOverRecord() {
+        if (!sink_ || categories_.empty() || categories_.back().records.empty()) return;
+        Category& category = categories_.back();
+        sink_(category.properties, std::move(category.records.back()), recordLine_);
+        category.records.pop_back();
+    }
+
     std::string_view recordKey_;
-    std::vector<std::vector<std::size_t>>* recordLines_ = nullptr;
+    detail::RecordSink sink_;
     std::vector<Category> categories_;
+    std::vector<std::vector<std::size_t>> recordLines_;
+    std::size_t recordLine_ = 0;  // of the record being built
     Run run_ = Run::None;
     std::string scratch_;
 };
@@ -227,28 +251,58 @@ namespace detail {
 
 std::vector<std::string> splitAndCleanLines(std::string_view text) {
     std::vector<std::string> lines;
-    forEachCleanLine(text, [&](std::string_view line, std::size_t) { lines.emplace_back(line); });
+    std::size_t lineNumber = 0;
+    forEachCleanLine(text, lineNumber, [&](std::string_view line, std::size_t) { lines.emplace_back(line); });
     return lines;
 }
 
-std::vector<Category> parseCategoriesWithLines(std::string_view recordKey, std::string_view text,
-                                               std::vector<std::vector<std::size_t>>& recordLines) {
-    recordLines.clear();
-    CategoryBuilder builder(recordKey, &recordLines);
-    forEachCleanLine(text, [&](std::string_view line, std::size_t number) { builder.add(line, number); });
-    return std::move(builder).finish();
+class CategoryStream::Builder : public CategoryBuilder {
+    using CategoryBuilder::CategoryBuilder;
+};
+
+CategoryStream::CategoryStream(std::string_view recordKey, RecordSink sink)
+    : builder_(std::make_unique<Builder>(recordKey, std::move(sink))) {}
+
+CategoryStream::~CategoryStream() = default;
+
+void CategoryStream::feed(std::string_view text) {
+    const auto addLine = [this](std::string_view line, std::size_t number) { builder_->add(line, number); };
+    if (!unfinishedLine_.empty()) {
+        const std::size_t lf = text.find('\n');
+        if (lf == std::string_view::npos) {
+            unfinishedLine_.append(text);
+            return;
+        }
+        unfinishedLine_.append(text.substr(0, lf));
+        forEachCleanLine(unfinishedLine_, lineNumber_, addLine);
+        unfinishedLine_.clear();
+        text.remove_prefix(lf + 1);
+    }
+    const std::size_t lastLF = text.rfind('\n');
+    if (lastLF != std::string_view::npos) {
+        forEachCleanLine(text.substr(0, lastLF + 1), lineNumber_, addLine);
+        text.remove_prefix(lastLF + 1);
+    }
+    unfinishedLine_.assign(text);
+}
+
+std::vector<Category> CategoryStream::finish(std::vector<std::vector<std::size_t>>* recordLines) && {
+    forEachCleanLine(unfinishedLine_, lineNumber_,
+                     [this](std::string_view line, std::size_t number) { builder_->add(line, number); });
+    if (recordLines) *recordLines = std::move(builder_->recordLines());
+    return std::move(*builder_).finish();
 }
 
 }  // namespace detail
 
 std::vector<Category> parseCategories(std::string_view recordKey, std::string_view text) {
-    CategoryBuilder builder(recordKey, nullptr);
-    forEachCleanLine(text, [&](std::string_view line, std::size_t) { builder.add(line); });
-    return std::move(builder).finish();
+    detail::CategoryStream stream(recordKey);
+    stream.feed(text);
+    return std::move(stream).finish();
 }
 
 std::vector<Category> getCategories(std::string_view recordKey, const std::vector<std::string>& lines) {
-    CategoryBuilder builder(recordKey, nullptr);
+    CategoryBuilder builder(recordKey);
     for (const auto& line : lines) builder.add(line);
     return std::move(builder).finish();
 }

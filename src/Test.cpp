@@ -1,5 +1,9 @@
 #include "zelkor/tests/Test.hpp"
 
+#include <limits>
+#include <mutex>
+#include <span>
+
 #include <rapidcheck/detail/Configuration.h>
 
 #include "zelkor/tests/detail/Report.hpp"
@@ -18,30 +22,51 @@ Test testCase(std::string name, std::function<void()> assertion, CaseOrigin orig
     return Test{TestCase{std::move(name), std::move(assertion), std::move(origin)}};
 }
 
+CaseOrigin lineOrigin(std::string file, std::size_t line, std::shared_ptr<const detail::VectorUsage> usage) {
+    const int known = line <= static_cast<std::size_t>(std::numeric_limits<int>::max()) ? static_cast<int>(line) : 0;
+    return CaseOrigin{std::move(file), known, std::move(usage)};
+}
+
 std::string CaseOrigin::where() const {
     return line > 0 ? file + ":" + std::to_string(line) : file;
 }
 
-void assertKnownAnswer(std::string_view prefix, std::initializer_list<Computed> computed, const ByteString& known,
-                       const CaseOrigin& origin) {
+namespace {
+
+void checkComparisons(std::string_view prefix, std::span<const Comparison> comparisons, const CaseOrigin& origin) {
     std::ostringstream msg;
     bool failed = false;
-    for (const Computed& value : computed) {
-        const std::optional<std::size_t> at = detail::firstDifference(value.value, known);
+    for (const Comparison& c : comparisons) {
+        const std::optional<std::size_t> at = detail::firstDifference(c.computed, c.known);
         if (!at) continue;
         if (!failed && !prefix.empty()) msg << prefix << '\n';
         if (failed) msg << '\n';
         failed = true;
         msg << "expected: ";
-        detail::writeBytes(msg, value.value, *at);
-        msg << " (" << value.value.size() << " bytes, computed by the implementation";
-        if (!value.how.empty()) msg << ' ' << value.how;
+        detail::writeBytes(msg, c.computed, *at);
+        msg << " (" << c.computed.size() << " bytes, computed by the implementation";
+        if (!c.how.empty()) msg << ' ' << c.how;
         msg << ")\n but got: ";
-        detail::writeBytes(msg, known, *at);
-        msg << " (" << known.size() << " bytes, from " << origin.where() << ")\n";
+        detail::writeBytes(msg, c.known, *at);
+        msg << " (" << c.known.size() << " bytes, from " << origin.where() << ")\n";
         msg << "first difference at byte " << *at;
     }
     if (failed) throw AssertionFailure(msg.str());
+}
+
+}  // namespace
+
+void assertKnownAnswers(std::string_view prefix, std::initializer_list<Comparison> comparisons,
+                        const CaseOrigin& origin) {
+    checkComparisons(prefix, std::span(comparisons.begin(), comparisons.size()), origin);
+}
+
+void assertKnownAnswer(std::string_view prefix, std::initializer_list<Computed> computed, const ByteString& known,
+                       const CaseOrigin& origin) {
+    std::vector<Comparison> comparisons;
+    comparisons.reserve(computed.size());
+    for (const Computed& value : computed) comparisons.push_back({value.how, value.value, known});
+    checkComparisons(prefix, comparisons, origin);
 }
 
 Test testGroup(std::string name, std::vector<Test> tests) {
@@ -58,9 +83,14 @@ std::string reproduceLine(const std::string& id, const rc::detail::Reproduce& re
     return "To reproduce, run with: RC_PARAMS=\"" + rc::detail::configToMinimalString(config) + "\"";
 }
 
+// RapidCheck keeps the state of a running property (its implicit parameters)
+// in process-wide stacks, so two properties must never run at the same time.
+std::mutex propertyRunLock;
+
 }  // namespace
 
 PropertyResult checkProperty(const rc::detail::Property& property, const std::string& id) {
+    const std::lock_guard<std::mutex> onePropertyAtATime(propertyRunLock);
     rc::detail::TestMetadata metadata;
     metadata.id = id;
     metadata.description = id;

@@ -5,12 +5,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <memory>
+#include <utility>
 
 #include "zelkor/tests/Paths_zelkor_tests.hpp"
-#include "zelkor/tests/detail/KATLines.hpp"
+#include "zelkor/tests/detail/CategoryStream.hpp"
 
 namespace zelkor::tests::detail {
 
@@ -30,6 +32,7 @@ public:
     ~FileDescriptor() {
         if (fd_ >= 0) ::close(fd_);
     }
+    FileDescriptor(FileDescriptor&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
     FileDescriptor(const FileDescriptor&) = delete;
     FileDescriptor& operator=(const FileDescriptor&) = delete;
     int get() const { return fd_; }
@@ -64,34 +67,47 @@ bool isNonDirectory(const std::string& path) {
     return ::stat(path.c_str(), &status) == 0 && !S_ISDIR(status.st_mode);
 }
 
-// The whole content of a file, as bytes. O_NONBLOCK keeps a FIFO without a
-// writer from blocking the open.
-std::string readWholeFile(const std::string& path) {
-    const FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+// Opens a vector file for reading and refuses anything but a regular file
+// (after following links): a device or a FIFO could be read forever. The type
+// is checked on the open descriptor, so it is the entry actually read.
+// O_NONBLOCK keeps a FIFO without a writer from blocking the open.
+FileDescriptor openRegularFile(const std::string& path, off_t& size) {
+    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
     if (fd.get() < 0) throwOsError("cannot open vector file", path, errno);
-    std::string content;
     struct stat status {};
-    if (::fstat(fd.get(), &status) == 0 && S_ISREG(status.st_mode) && status.st_size > 0) {
-        content.reserve(static_cast<std::size_t>(status.st_size));
-    }
-    char buffer[64 * 1024];
-    for (;;) {
-        const ssize_t got = ::read(fd.get(), buffer, sizeof buffer);
-        if (got == 0) return content;
+    if (::fstat(fd.get(), &status) != 0) throwOsError("cannot open vector file", path, errno);
+    if (!S_ISREG(status.st_mode)) throw VectorFileError("vector file '" + path + "' is not a regular file");
+    size = status.st_size;
+    return fd;
+}
+
+// Parses a regular file while reading it, so that its text is never held
+// whole. Reads at most the size the file had when it was opened, so a file
+// that keeps growing is not followed.
+std::vector<Category> readAndParse(const std::string& path, std::string_view recordKey, RecordSink sink,
+                                   std::vector<std::vector<std::size_t>>* recordLines = nullptr) {
+    off_t size = 0;
+    const FileDescriptor fd = openRegularFile(path, size);
+    CategoryStream stream(recordKey, std::move(sink));
+    std::vector<char> buffer(1 << 20);
+    for (auto left = static_cast<std::size_t>(size); left > 0;) {
+        const ssize_t got = ::read(fd.get(), buffer.data(), std::min(buffer.size(), left));
+        if (got == 0) break;
         if (got < 0) {
             if (errno == EINTR) continue;
             throwOsError("cannot read vector file", path, errno);
         }
-        content.append(buffer, static_cast<std::size_t>(got));
+        const auto count = static_cast<std::size_t>(got);
+        stream.feed(std::string_view(buffer.data(), count));
+        left -= count;
     }
+    return std::move(stream).finish(recordLines);
 }
 
-}  // namespace
-
-std::vector<LoadedFile> loadVectorDirectory(std::string_view familyDir, std::string_view recordKey,
-                                            const std::function<bool(std::string_view fileName)>& keep) {
+// Every path to read, chosen before any file is opened.
+std::vector<std::string> keptPaths(std::string_view familyDir,
+                                   const std::function<bool(std::string_view fileName)>& keep) {
     const std::string dir = vectorDirectoryPath(familyDir);
-    // Every kept path is chosen before any file is opened.
     std::vector<std::string> paths;
     for (const auto& name : listDirectory(dir)) {
         std::string path = joinPath(dir, name);
@@ -99,15 +115,32 @@ std::vector<LoadedFile> loadVectorDirectory(std::string_view familyDir, std::str
         if (keep && !keep(name)) continue;
         paths.push_back(std::move(path));
     }
+    return paths;
+}
+
+}  // namespace
+
+std::vector<LoadedFile> loadVectorDirectory(std::string_view familyDir, std::string_view recordKey,
+                                            const std::function<bool(std::string_view fileName)>& keep) {
     std::vector<LoadedFile> files;
-    files.reserve(paths.size());
-    for (auto& path : paths) {
-        const std::string text = readWholeFile(path);
+    for (auto& path : keptPaths(familyDir, keep)) {
         LoadedFile file{std::move(path), {}, {}};
-        file.categories = parseCategoriesWithLines(recordKey, text, file.recordLines);
+        file.categories = readAndParse(file.path, recordKey, {}, &file.recordLines);
         files.push_back(std::move(file));
     }
     return files;
+}
+
+void forEachVectorRecord(std::string_view familyDir, std::string_view recordKey,
+                         const std::function<bool(std::string_view fileName)>& keep, const VectorRecordSink& onRecord,
+                         VectorUsage& usage) {
+    for (const auto& path : keptPaths(familyDir, keep)) {
+        usage.addFile(0);
+        readAndParse(path, recordKey, [&](const std::vector<Property>& properties, Record&& record, std::size_t line) {
+            usage.addRecords(1);
+            onRecord(path, line, properties, std::move(record));
+        });
+    }
 }
 
 std::string vectorDirectoryPath(std::string_view familyDir) {
@@ -122,7 +155,7 @@ std::size_t LoadedFile::recordCount() const {
 
 CaseOrigin LoadedFile::origin(std::size_t c, std::size_t r, std::shared_ptr<const VectorUsage> usage) const {
     const std::size_t line = c < recordLines.size() && r < recordLines[c].size() ? recordLines[c][r] : 0;
-    return CaseOrigin{path, static_cast<int>(line), std::move(usage)};
+    return lineOrigin(path, line, std::move(usage));
 }
 
 std::string_view fileNameOf(std::string_view path) {

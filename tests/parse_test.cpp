@@ -1,14 +1,19 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <string_view>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "zelkor/tests/ParseNistKATs.hpp"
+#include "zelkor/tests/detail/CategoryStream.hpp"
 #include "zelkor/tests/detail/KATLines.hpp"
 
 namespace {
 
 using zelkor::tests::Category;
+using zelkor::tests::detail::CategoryStream;
 using zelkor::tests::Field;
 using zelkor::tests::getCategories;
 using zelkor::tests::lookup;
@@ -18,11 +23,36 @@ using zelkor::tests::detail::splitAndCleanLines;
 
 using Categories = std::vector<Category>;
 
+using RecordLines = std::vector<std::vector<std::size_t>>;
+
+// A short text fed to the stream cut in two at every position, and one byte
+// at a time, gives the same categories and record lines as the whole text.
+void expectSameFromAnyCut(std::string_view key, std::string_view text, const Categories& whole) {
+    if (text.size() > 1024) return;
+    RecordLines wholeLines;
+    CategoryStream once(key);
+    once.feed(text);
+    std::move(once).finish(&wholeLines);
+    for (std::size_t cut = 0; cut <= text.size(); ++cut) {
+        CategoryStream stream(key);
+        stream.feed(text.substr(0, cut));
+        stream.feed(text.substr(cut));
+        RecordLines lines;
+        EXPECT_EQ(std::move(stream).finish(&lines), whole) << "cut at " << cut << " of: " << text;
+        EXPECT_EQ(lines, wholeLines) << "cut at " << cut << " of: " << text;
+    }
+    CategoryStream bytewise(key);
+    for (std::size_t i = 0; i < text.size(); ++i) bytewise.feed(text.substr(i, 1));
+    EXPECT_EQ(std::move(bytewise).finish(), whole) << "byte by byte: " << text;
+}
+
 // Parses and checks that the split-and-clean stage followed by getCategories
-// agrees, since every text here is also a test of that equivalence.
+// agrees, and so does the stream, since every text here is also a test of
+// those equivalences.
 Categories parse(std::string_view key, std::string_view text) {
     Categories whole = parseCategories(key, text);
     EXPECT_EQ(whole, getCategories(key, splitAndCleanLines(text))) << "text: " << text;
+    expectSameFromAnyCut(key, text, whole);
     return whole;
 }
 
@@ -156,6 +186,32 @@ TEST(ParseCategories, FiftyMegabyteLine) {
     EXPECT_EQ(msg.name, "Msg");
     EXPECT_EQ(msg.value.size(), size);
     EXPECT_EQ(msg.value.find_first_not_of('a'), std::string::npos);
+}
+
+TEST(CategoryStream, SinkGetsEachRecordWithItsCategoryPropertiesAndKeepsNone) {
+    using Handed = std::tuple<std::vector<Field>, Record, std::size_t>;
+    std::vector<Handed> handed;
+    CategoryStream stream("K", [&](const std::vector<Field>& properties, Record&& record, std::size_t line) {
+        handed.emplace_back(properties, std::move(record), line);
+    });
+    stream.feed("Stray=0\n[A=1]\nK=1\nx=2\nK=2\n[B]\n[C]\nK=");
+    stream.feed("3\n");
+    const Categories kept = std::move(stream).finish();
+    const std::vector<Handed> expected{
+        {{{"A", "1"}}, {{"K", "1"}, {"x", "2"}}, 3},
+        {{{"A", "1"}}, {{"K", "2"}}, 5},
+        {{{"B", ""}, {"C", ""}}, {{"K", "3"}}, 8},
+    };
+    EXPECT_EQ(handed, expected);
+    EXPECT_EQ(kept, (Categories{{{}, {}}, {{{"A", "1"}}, {}}, {{{"B", ""}, {"C", ""}}, {}}}));
+}
+
+TEST(CategoryStream, RecordLinesCountEveryLineOfTheText) {
+    CategoryStream stream("K");
+    stream.feed("# comment\r\n\n[L=1]\nK=1\nx=2\n   \nK=2\n[L=2]\nStray=0\nK=3");
+    RecordLines lines;
+    std::move(stream).finish(&lines);
+    EXPECT_EQ(lines, (RecordLines{{4, 7}, {10}}));
 }
 
 TEST(GetCategories, DoesNoCleaningOfItsOwn) {

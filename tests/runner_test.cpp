@@ -121,6 +121,11 @@ TEST(Runner, RepeatedNamesAreSelectableOneByOne) {
     EXPECT_TRUE(contains(second.output, "unknown type")) << second.output;
 }
 
+TEST(Runner, RepeatSuffixesSkipNamesThatLeavesAlreadyHave) {
+    const ProbeRun run = runProbe("--gtest_list_tests --gtest_filter='Repeats.*'");
+    EXPECT_TRUE(contains(run.output, "Repeats.\n  x\n  x#2\n  x#3\n  x#4\n")) << run.output;
+}
+
 TEST(Runner, HyphenInANameIsSelectedWithAQuestionMark) {
     const ProbeRun run = runProbe("--gtest_filter='Names.a?b'");
     EXPECT_EQ(run.status, 0) << run.output;

@@ -150,6 +150,16 @@ TEST(LoadVectorDirectory, FileThatCannotBeOpenedNamesThePathAndTheReason) {
     EXPECT_NE(message.find(std::strerror(ENXIO)), std::string::npos) << message;
 }
 
+TEST(LoadVectorDirectory, LinkToADeviceIsNotReadAndNamesThePath) {
+    const TempDataDir data;
+    const std::string link = data.family() + "/zero.rsp";
+    fs::create_symlink("/dev/zero", link);
+    const ScopedDataDir dir(data.root());
+    const std::string message = errorOf("KAT_X");
+    EXPECT_NE(message.find(link), std::string::npos) << message;
+    EXPECT_NE(message.find("not a regular file"), std::string::npos) << message;
+}
+
 TEST(LoadVectorDirectory, UnreadableFileNamesThePathAndTheReason) {
     if (::geteuid() == 0) GTEST_SKIP() << "root can read a file without read permission";
     const TempDataDir data;

@@ -15,7 +15,8 @@ cmake -S "$source_dir" -B "$work/build" -DCMAKE_INSTALL_PREFIX="$prefix" -DZELKO
 cmake --build "$work/build" -j2
 cmake --install "$work/build" >/dev/null
 
-for required in include/zelkor/tests/Paths_zelkor_tests.hpp share/zelkor-tests/Test/KAT_HMAC; do
+for required in include/zelkor/tests/Paths_zelkor_tests.hpp share/zelkor-tests/Test/KAT_HMAC \
+                share/zelkor-tests/Test/KAT_SHA_MONTE/SHA256Monte.rsp; do
     [ -e "$prefix/$required" ] || { echo "check-install: missing $prefix/$required" >&2; exit 1; }
 done
 if [ -z "$(find "$prefix" -name zelkor-testsConfig.cmake)" ]; then
@@ -26,4 +27,6 @@ fi
 cmake -S "$source_dir/tests/consumer" -B "$work/consumer" -DCMAKE_PREFIX_PATH="$prefix" >/dev/null
 cmake --build "$work/consumer" -j2
 "$work/consumer/consumer"
+# The shipped zelkor_tests_add: 4 shards of a 3-test program, the last one empty.
+ctest --test-dir "$work/consumer" -j2 --output-on-failure
 echo "check-install: OK"

@@ -32,6 +32,8 @@ int main(int argc, char** argv) {
                           {"/vectors/CBCMMT192d.txt", 45, nullptr}),
                   }),
         testGroup("Names", {testCase("dup", [] {}), testCase("dup", [] { throw 1; }), testCase("a-b", [] {})}),
+        testGroup("Repeats", {testCase("x", [] {}), testCase("x#2", [] {}), testCase("x", [] {}),
+                              testCase("x", [] {})}),
         testCase("loose", [] {}),
     };
     return defaultMain(tree, argc, argv);

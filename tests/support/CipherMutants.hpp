@@ -223,4 +223,53 @@ struct CtrLazyRestarts : Wrapper<CtrLazyRestarts> {
     }
 };
 
+// CTR whose counter steps wrongly, the same way in every form, so decryption
+// undoes encryption and the chunked form agrees: only known answers see it.
+enum class CounterStep {
+    LittleEndian,      // increments from the first byte upwards
+    LastByteOnly,      // the last byte wraps without carrying
+    Low32BitsOnly,     // the carry stops at the last four bytes
+};
+
+template <CounterStep Step>
+struct WrongCtrCounter : Wrapper<WrongCtrCounter<Step>> {
+    using Self = WrongCtrCounter;
+    using Result = typename Wrapper<Self>::Result;
+    using LazyResult = typename Wrapper<Self>::LazyResult;
+
+    Result ctr(const IV<Self>& iv, const ByteString& b) const { return run(iv, b); }
+    Result unCtr(const IV<Self>& iv, const ByteString& b) const { return run(iv, b); }
+    LazyResult ctrLazy(const IV<Self>& iv, const ChunkedByteString& b) const { return lazy(run(iv, b.toStrict())); }
+    LazyResult unCtrLazy(const IV<Self>& iv, const ChunkedByteString& b) const {
+        return lazy(run(iv, b.toStrict()));
+    }
+
+private:
+    static void step(std::vector<std::uint8_t>& counter) {
+        const std::size_t last = counter.size() - 1;
+        switch (Step) {
+        case CounterStep::LittleEndian:
+            for (std::size_t i = 0; i <= last && ++counter[i] == 0; ++i) {}
+            break;
+        case CounterStep::LastByteOnly: ++counter[last]; break;
+        case CounterStep::Low32BitsOnly:
+            for (std::size_t i = last; i + 4 > last && ++counter[i] == 0; --i) {}
+            break;
+        }
+    }
+    Result run(const IV<Self>& iv, const ByteString& input) const {
+        std::vector<std::uint8_t> counter = iv.bytes().vector();
+        std::vector<std::uint8_t> out(input.begin(), input.end());
+        for (std::size_t pos = 0; pos < out.size(); pos += counter.size()) {
+            const ByteString pad = this->inner.encryptBlock(ByteString(counter));
+            for (std::size_t i = 0; i < pad.size() && pos + i < out.size(); ++i) out[pos + i] ^= pad[i];
+            step(counter);
+        }
+        return {ByteString(std::move(out)), *IV<Self>::decode(ByteString(std::move(counter)))};
+    }
+    static LazyResult lazy(Result result) {
+        return {ChunkedByteString::fromStrict(result.first), std::move(result.second)};
+    }
+};
+
 }  // namespace zelkor::testsupport::mutants

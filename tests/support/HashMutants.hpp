@@ -85,6 +85,19 @@ struct PaddingBugNearBlockEnd : DigestWrapper<PaddingBugNearBlockEnd<D, LengthFi
     static PaddingBugNearBlockEnd hash(const ChunkedByteString& message) { return hash(message.toStrict()); }
 };
 
+// Wrong in both forms (the digest of the message with a zero byte appended)
+// exactly for the message lengths that `wrongAt` picks, as padding code with an
+// off-by-one at one boundary is.
+template <Hash D, bool (*wrongAt)(std::size_t messageBytes)>
+struct WrongAtLengths : DigestWrapper<WrongAtLengths<D, wrongAt>, D> {
+    using DigestWrapper<WrongAtLengths, D>::DigestWrapper;
+
+    static WrongAtLengths hash(const ByteString& message) {
+        return WrongAtLengths(D::hash(wrongAt(message.size()) ? message + ByteString{0x00} : message));
+    }
+    static WrongAtLengths hash(const ChunkedByteString& message) { return hash(message.toStrict()); }
+};
+
 // HMAC that uses a key longer than a block cut to the block size instead of
 // hashing it first; right for every shorter key.
 template <Hash D>
@@ -129,6 +142,52 @@ private:
     explicit TruncatedDigest(const D& full) : bytes_(full.encode().take(kBytes)) {}
     explicit TruncatedDigest(ByteString bytes) : bytes_(std::move(bytes)) {}
     ByteString bytes_;
+};
+
+// HMAC that leaves out the bytes of the message after its last whole block,
+// in both forms; right for messages of whole blocks.
+template <Hash D>
+struct HmacDropsPartialBlock : DigestWrapper<HmacDropsPartialBlock<D>, D> {
+    using Base = DigestWrapper<HmacDropsPartialBlock, D>;
+    using Base::Base;
+
+    static HmacDropsPartialBlock hash(const ByteString& message) { return HmacDropsPartialBlock(D::hash(message)); }
+    static HmacDropsPartialBlock hash(const ChunkedByteString& message) {
+        return HmacDropsPartialBlock(D::hash(message));
+    }
+    static HmacDropsPartialBlock hmac(const ByteString& key, const ByteString& message) {
+        return HmacDropsPartialBlock(
+            zelkor::hmac<D>(key, message.take(message.size() - message.size() % Base::kBlockBytes)));
+    }
+    static HmacDropsPartialBlock hmac(const ByteString& key, const ChunkedByteString& message) {
+        return hmac(key, message.toStrict());
+    }
+};
+
+// The chunked form streams into a context that only the contiguous form
+// resets, so a chunked call right after another chunked call hashes the
+// previous chunked message in front of its own. Known-answer cases that hash
+// contiguously before every chunked call never see it.
+template <Hash D>
+struct ChunkedStateLeaks : DigestWrapper<ChunkedStateLeaks<D>, D> {
+    using DigestWrapper<ChunkedStateLeaks, D>::DigestWrapper;
+
+    static ChunkedStateLeaks hash(const ByteString& message) {
+        leftover() = ByteString();
+        return ChunkedStateLeaks(D::hash(message));
+    }
+    static ChunkedStateLeaks hash(const ChunkedByteString& message) {
+        ByteString bytes = message.toStrict();
+        ChunkedStateLeaks digest(D::hash(leftover() + bytes));
+        leftover() = std::move(bytes);
+        return digest;
+    }
+
+private:
+    static ByteString& leftover() {
+        static thread_local ByteString bytes;
+        return bytes;
+    }
 };
 
 // A correct digest that counts its hash calls, to show when hashing happens.

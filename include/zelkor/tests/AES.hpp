@@ -17,6 +17,7 @@
 #include "zelkor/tests/Crypto.hpp"
 #include "zelkor/tests/ParseNistKATs.hpp"
 #include "zelkor/tests/Test.hpp"
+#include "zelkor/tests/detail/AesCtrKnownAnswer.hpp"
 #include "zelkor/tests/detail/AesFileModes.hpp"
 #include "zelkor/tests/detail/BlockCipherPropTests.hpp"
 #include "zelkor/tests/detail/VectorDirectory.hpp"
@@ -81,10 +82,7 @@ std::optional<Test> makeCase(std::string_view fileName, FileMode fileMode, const
     if (!count || !ciphertext || !plaintext || !keyHex) return skip("missing field");
     const ByteString keyBytes = hexStringToBS(*keyHex);
     std::optional<K> key = K::buildKey(keyBytes);
-    if (!key) {
-        const bool otherSize = keyBytes.size() * 8 != static_cast<std::size_t>(K::keyLength);
-        return skip(otherSize ? "another key size" : "key refused by buildKey");
-    }
+    if (!key) return skip(keyRefusal<K>(keyBytes));
 
     usage.use();
     std::string name = std::string(fileName) + "-" + *count;
@@ -137,6 +135,33 @@ std::vector<Test> makeAESTests() {
 template <BlockCipher K>
 std::vector<Test> makeAESTests(const K&) {
     return makeAESTests<K>();
+}
+
+// Reads Test/KAT_AES_CTR now and returns one case per record of the cipher's
+// key size, named "<file name>-<COUNT>", in listing, category and record order;
+// no property groups. Each case checks ctr, unCtr, ctrLazy and unCtrLazy.
+template <BlockCipher K>
+std::vector<Test> makeAESCTRTests() {
+    auto usage = std::make_shared<detail::VectorUsage>(detail::vectorDirectoryPath("KAT_AES_CTR"));
+    std::vector<Test> out;
+    for (const detail::LoadedFile& file : detail::loadVectorDirectory("KAT_AES_CTR", "COUNT")) {
+        usage->addFile(file.recordCount());
+        for (std::size_t c = 0; c < file.categories.size(); ++c) {
+            const auto& records = file.categories[c].records;
+            for (std::size_t r = 0; r < records.size(); ++r) {
+                if (auto test = aes_detail::makeCtrCase<K>(records[r], file.origin(c, r, usage), *usage)) {
+                    out.push_back(std::move(*test));
+                }
+            }
+        }
+    }
+    detail::requireUsableVectors(out, usage);
+    return out;
+}
+
+template <BlockCipher K>
+std::vector<Test> makeAESCTRTests(const K&) {
+    return makeAESCTRTests<K>();
 }
 
 }  // namespace zelkor::tests

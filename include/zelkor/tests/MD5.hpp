@@ -1,15 +1,21 @@
 #pragma once
 // Known-answer tests for MD5: the seven messages of RFC 1321's test suite,
-// held in the library, plus the generic hash property group.
+// held in the library, plus the generic hash property group; and messages of
+// every length from Test/KAT_MD5.
 
 #include <cstddef>
+#include <memory>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
 #include "zelkor/Hash.hpp"
 #include "zelkor/tests/Crypto.hpp"
 #include "zelkor/tests/Test.hpp"
+#include "zelkor/tests/detail/ShaRecordCase.hpp"
+#include "zelkor/tests/detail/ShaRecords.hpp"
+#include "zelkor/tests/detail/VectorDirectory.hpp"
 
 namespace zelkor::tests {
 
@@ -69,6 +75,29 @@ std::vector<Test> makeMD5Tests() {
 template <Hash D>
 std::vector<Test> makeMD5Tests(const D&) {
     return makeMD5Tests<D>();
+}
+
+// Reads every file of Test/KAT_MD5 now and returns one case per record with
+// Len (bits), Msg and MD, named "<file name>-<Len>", in listing and record
+// order; no property group. A case hashes the first Len/8 bytes of Msg
+// contiguously and in 37-byte chunks and compares both encodings with MD.
+template <Hash D>
+std::vector<Test> makeMD5LengthTests() {
+    auto usage = std::make_shared<detail::VectorUsage>(detail::vectorDirectoryPath("KAT_MD5"));
+    std::vector<Test> cases;
+    for (auto& record : sha_detail::digestRecords("KAT_MD5", {}, usage)) {
+        std::string name = std::string(detail::fileNameOf(record.origin.file)) + "-" + record.len;
+        CaseOrigin origin = record.origin;
+        cases.push_back(testCase(
+            name, [name, record = std::move(record)] { sha_detail::runCase<D>(name, record); }, std::move(origin)));
+    }
+    detail::requireUsableVectors(cases, usage);
+    return cases;
+}
+
+template <Hash D>
+std::vector<Test> makeMD5LengthTests(const D&) {
+    return makeMD5LengthTests<D>();
 }
 
 }  // namespace zelkor::tests

@@ -13,7 +13,8 @@
 #include "zelkor/Hash.hpp"
 #include "zelkor/tests/Crypto.hpp"
 #include "zelkor/tests/Test.hpp"
-#include "zelkor/tests/detail/ShaHmacFields.hpp"
+#include "zelkor/tests/detail/MonteChain.hpp"
+#include "zelkor/tests/detail/ShaRecordCase.hpp"
 #include "zelkor/tests/detail/ShaRecords.hpp"
 #include "zelkor/tests/detail/VectorDirectory.hpp"
 
@@ -21,36 +22,29 @@ namespace zelkor::tests {
 
 namespace sha_detail {
 
-// Hashes the first floor(Len/8) bytes of Msg contiguously and in 37-byte
-// chunks and asserts that both encodings equal MD.
-template <Hash D>
-void runCase(const std::string& name, const ShaRecord& record) {
-    // Msg is decoded before Len is read, so a record with both faults reports the hex error.
-    ByteString decoded = hexStringToBS(record.msg);
-    const std::size_t messageBytes = detail::wholeBytesOfBitLength(record.len);
-    const ByteString message =
-        messageBytes < decoded.size() ? decoded.take(messageBytes) : std::move(decoded);
-    const ByteString expected = hexStringToBS(record.md);
-    const ByteString strict = zelkor::hash<D>(message).encode();
-    const ByteString chunked = zelkor::hash<D>(ChunkedByteString::chunksOf(37, message)).encode();
-    assertKnownAnswer(name, {{"from contiguous input", strict}, {"from 37-byte chunks", chunked}}, expected,
-                      record.origin);
-}
+// What the cases of one builder call share: each case holds this and its
+// index, not copies, so a suite of many small records stays small.
+struct SharedRecords {
+    std::string namePrefix;
+    std::vector<ShaRecord> records;
+
+    std::string caseName(std::size_t index) const { return namePrefix + std::to_string(index + 1); }
+};
 
 // One case per usable record of Test/<familyDir>, named "Nist" + algorithm +
-// "-" + its 1-based index across all selected files.
+// "-" + its 1-based index across all selected files; the failing case "no
+// usable vectors" when there is none.
 template <Hash D>
 std::vector<Test> getTests(std::string_view familyDir, std::string_view algorithm) {
     auto usage = std::make_shared<detail::VectorUsage>(detail::vectorDirectoryPath(familyDir));
-    std::vector<ShaRecord> records = usableRecords(familyDir, algorithm, usage);
+    const auto shared = std::make_shared<const SharedRecords>(
+        SharedRecords{"Nist" + std::string(algorithm) + "-", usableRecords(familyDir, algorithm, usage)});
     std::vector<Test> cases;
-    cases.reserve(records.size() + 1);
-    const std::string prefix = "Nist" + std::string(algorithm) + "-";
-    for (std::size_t i = 0; i < records.size(); ++i) {
-        std::string name = prefix + std::to_string(i + 1);
-        CaseOrigin origin = records[i].origin;
+    cases.reserve(shared->records.size() + 1);
+    for (std::size_t i = 0; i < shared->records.size(); ++i) {
         cases.push_back(testCase(
-            name, [name, record = std::move(records[i])] { runCase<D>(name, record); }, std::move(origin)));
+            shared->caseName(i), [shared, i] { runCase<D>(shared->caseName(i), shared->records[i]); },
+            shared->records[i].origin));
     }
     detail::requireUsableVectors(cases, usage);
     return cases;
@@ -101,5 +95,58 @@ template <Hash D> std::vector<Test> makeSHA3_224Tests(const D&) { return makeSHA
 template <Hash D> std::vector<Test> makeSHA3_256Tests(const D&) { return makeSHA3_256Tests<D>(); }
 template <Hash D> std::vector<Test> makeSHA3_384Tests(const D&) { return makeSHA3_384Tests<D>(); }
 template <Hash D> std::vector<Test> makeSHA3_512Tests(const D&) { return makeSHA3_512Tests<D>(); }
+
+// Monte Carlo checkpoints of Test/KAT_SHA_MONTE/<ALG>Monte.rsp (exactly that
+// file), named "<ALG>Monte.rsp-<COUNT>", without a property group. The cases
+// of one builder call share one chain.
+template <Hash D> std::vector<Test> makeSHA1MonteTests() {
+    return sha_detail::makeMonteTests<D>("KAT_SHA_MONTE", "SHA1Monte.rsp", sha_detail::lastThreeDigests);
+}
+template <Hash D> std::vector<Test> makeSHA224MonteTests() {
+    return sha_detail::makeMonteTests<D>("KAT_SHA_MONTE", "SHA224Monte.rsp", sha_detail::lastThreeDigests);
+}
+template <Hash D> std::vector<Test> makeSHA256MonteTests() {
+    return sha_detail::makeMonteTests<D>("KAT_SHA_MONTE", "SHA256Monte.rsp", sha_detail::lastThreeDigests);
+}
+template <Hash D> std::vector<Test> makeSHA384MonteTests() {
+    return sha_detail::makeMonteTests<D>("KAT_SHA_MONTE", "SHA384Monte.rsp", sha_detail::lastThreeDigests);
+}
+template <Hash D> std::vector<Test> makeSHA512MonteTests() {
+    return sha_detail::makeMonteTests<D>("KAT_SHA_MONTE", "SHA512Monte.rsp", sha_detail::lastThreeDigests);
+}
+
+template <Hash D> std::vector<Test> makeSHA1MonteTests(const D&) { return makeSHA1MonteTests<D>(); }
+template <Hash D> std::vector<Test> makeSHA224MonteTests(const D&) { return makeSHA224MonteTests<D>(); }
+template <Hash D> std::vector<Test> makeSHA256MonteTests(const D&) { return makeSHA256MonteTests<D>(); }
+template <Hash D> std::vector<Test> makeSHA384MonteTests(const D&) { return makeSHA384MonteTests<D>(); }
+template <Hash D> std::vector<Test> makeSHA512MonteTests(const D&) { return makeSHA512MonteTests<D>(); }
+
+// The same for SHA-512/224 and SHA-512/256 (the SHA-2 chain) and for SHA-3,
+// whose chain hashes the previous digest alone.
+template <Hash D> std::vector<Test> makeSHA512_224MonteTests() {
+    return sha_detail::makeMonteTests<D>("KAT_SHA_MONTE", "SHA512_224Monte.rsp", sha_detail::lastThreeDigests);
+}
+template <Hash D> std::vector<Test> makeSHA512_256MonteTests() {
+    return sha_detail::makeMonteTests<D>("KAT_SHA_MONTE", "SHA512_256Monte.rsp", sha_detail::lastThreeDigests);
+}
+template <Hash D> std::vector<Test> makeSHA3_224MonteTests() {
+    return sha_detail::makeMonteTests<D>("KAT_SHA_MONTE", "SHA3_224Monte.rsp", sha_detail::lastDigest);
+}
+template <Hash D> std::vector<Test> makeSHA3_256MonteTests() {
+    return sha_detail::makeMonteTests<D>("KAT_SHA_MONTE", "SHA3_256Monte.rsp", sha_detail::lastDigest);
+}
+template <Hash D> std::vector<Test> makeSHA3_384MonteTests() {
+    return sha_detail::makeMonteTests<D>("KAT_SHA_MONTE", "SHA3_384Monte.rsp", sha_detail::lastDigest);
+}
+template <Hash D> std::vector<Test> makeSHA3_512MonteTests() {
+    return sha_detail::makeMonteTests<D>("KAT_SHA_MONTE", "SHA3_512Monte.rsp", sha_detail::lastDigest);
+}
+
+template <Hash D> std::vector<Test> makeSHA512_224MonteTests(const D&) { return makeSHA512_224MonteTests<D>(); }
+template <Hash D> std::vector<Test> makeSHA512_256MonteTests(const D&) { return makeSHA512_256MonteTests<D>(); }
+template <Hash D> std::vector<Test> makeSHA3_224MonteTests(const D&) { return makeSHA3_224MonteTests<D>(); }
+template <Hash D> std::vector<Test> makeSHA3_256MonteTests(const D&) { return makeSHA3_256MonteTests<D>(); }
+template <Hash D> std::vector<Test> makeSHA3_384MonteTests(const D&) { return makeSHA3_384MonteTests<D>(); }
+template <Hash D> std::vector<Test> makeSHA3_512MonteTests(const D&) { return makeSHA3_512MonteTests<D>(); }
 
 }  // namespace zelkor::tests

@@ -48,6 +48,10 @@ struct CaseOrigin {
     std::string where() const;
 };
 
+// The origin of a record at `line` of `file` (a line beyond int's range is
+// left unknown).
+CaseOrigin lineOrigin(std::string file, std::size_t line, std::shared_ptr<const detail::VectorUsage> usage);
+
 // A unit test case: `run` returns normally on success, throws AssertionFailure
 // when an assertion does not hold and anything else on an error.
 struct TestCase {
@@ -169,5 +173,15 @@ struct Computed {
 // Long values are shown as a window around that offset.
 void assertKnownAnswer(std::string_view prefix, std::initializer_list<Computed> computed, const ByteString& known,
                        const CaseOrigin& origin);
+
+// The same for a case whose computed values have different known answers
+// (e.g. the ciphertext for encryption and the plaintext for decryption).
+struct Comparison {
+    std::string_view how;
+    ByteString computed;
+    ByteString known;
+};
+void assertKnownAnswers(std::string_view prefix, std::initializer_list<Comparison> comparisons,
+                        const CaseOrigin& origin);
 
 }  // namespace zelkor::tests

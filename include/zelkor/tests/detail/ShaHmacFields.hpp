@@ -1,9 +1,13 @@
 #pragma once
 // Reading the numeric and label fields of SHA and HMAC vector records.
 
+#include <array>
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
+
+#include "zelkor/tests/ParseNistKATs.hpp"
 
 namespace zelkor::tests::detail {
 
@@ -27,5 +31,25 @@ std::size_t byteCountField(std::string_view fieldName, std::string_view text);
 // printable ASCII (0x20..0x7E) becomes \xHH with two lowercase hex digits.
 // Digits and letters stay as they are: 007 becomes "007".
 std::string quoteText(std::string_view text);
+
+// What lookupAll gives, but the values are moved out of the record (which is
+// left holding empty values), so that a large file's texts are never copied.
+// The names must be distinct; when one is absent the record is left as it is.
+template <std::size_t N>
+std::optional<std::array<std::string, N>> takeAll(Record& record, const std::array<std::string_view, N>& names) {
+    std::array<Field*, N> found{};
+    for (std::size_t i = 0; i < N; ++i) {
+        for (Field& field : record) {
+            if (field.name == names[i]) {
+                found[i] = &field;
+                break;
+            }
+        }
+        if (found[i] == nullptr) return std::nullopt;
+    }
+    std::array<std::string, N> values;
+    for (std::size_t i = 0; i < N; ++i) values[i] = std::move(found[i]->value);
+    return values;
+}
 
 }  // namespace zelkor::tests::detail

@@ -11,6 +11,7 @@
 
 #include "zelkor/tests/ParseNistKATs.hpp"
 #include "zelkor/tests/Test.hpp"
+#include "zelkor/tests/detail/CategoryStream.hpp"
 #include "zelkor/tests/detail/VectorUsage.hpp"
 
 namespace zelkor::tests::detail {
@@ -27,8 +28,8 @@ struct LoadedFile {
     CaseOrigin origin(std::size_t c, std::size_t r, std::shared_ptr<const VectorUsage> usage) const;
 };
 
-// Thrown when the directory cannot be listed or a kept file cannot be read;
-// the message names the path.
+// Thrown when the directory cannot be listed or a kept entry cannot be read or
+// is not a regular file (after following links); the message names the path.
 class VectorFileError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
@@ -43,6 +44,18 @@ std::string vectorDirectoryPath(std::string_view familyDir);
 // name `keep` accepts (all when `keep` is empty), then reads and parses each.
 std::vector<LoadedFile> loadVectorDirectory(std::string_view familyDir, std::string_view recordKey,
                                             const std::function<bool(std::string_view fileName)>& keep = {});
+
+// Receives a complete record with the path of its file, the line where it
+// starts and the properties of its category.
+using VectorRecordSink = std::function<void(const std::string& path, std::size_t line,
+                                            const std::vector<Property>& properties, Record&& record)>;
+
+// Reads the same files in the same order, but hands each record to `onRecord`
+// as soon as it is complete instead of keeping it, so that memory holds one
+// record of the files at a time. `usage` counts the files and records read.
+void forEachVectorRecord(std::string_view familyDir, std::string_view recordKey,
+                         const std::function<bool(std::string_view fileName)>& keep, const VectorRecordSink& onRecord,
+                         VectorUsage& usage);
 
 // The last component of a path: everything after the last "/".
 std::string_view fileNameOf(std::string_view path);

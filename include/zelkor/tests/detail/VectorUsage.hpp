@@ -25,11 +25,12 @@ public:
     const std::string& directory() const { return directory_; }
     std::size_t used() const { return used_; }
 
-    // A file read, holding `records` records.
+    // A file read, holding `records` records (or that many more records).
     void addFile(std::size_t records) {
         ++files_;
         records_ += records;
     }
+    void addRecords(std::size_t records) { records_ += records; }
     // A record that became a case.
     void use() { ++used_; }
     // `count` records that did not, for one reason.

@@ -1,0 +1,42 @@
+#pragma once
+// The vector-file parser fed in pieces, so that a large file is never held in
+// memory whole: only its parse result and the line being cut are.
+
+#include <cstddef>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "zelkor/tests/ParseNistKATs.hpp"
+
+namespace zelkor::tests::detail {
+
+// Receives a complete record with the properties of its category and the
+// (1-based) number of the line where the record starts.
+using RecordSink = std::function<void(const std::vector<Property>& properties, Record&& record, std::size_t line)>;
+
+// feed(a); feed(b); finish() gives what parseCategories(recordKey, a + b)
+// gives, wherever the text is cut. With a sink, every record goes to the sink
+// as soon as it is complete and the categories returned hold no records;
+// without one, `recordLines` (when given) receives the line where each record
+// starts: (*recordLines)[c][r] for record r of category c.
+class CategoryStream {
+public:
+    explicit CategoryStream(std::string_view recordKey, RecordSink sink = {});
+    ~CategoryStream();
+    CategoryStream(const CategoryStream&) = delete;
+    CategoryStream& operator=(const CategoryStream&) = delete;
+
+    void feed(std::string_view text);
+    std::vector<Category> finish(std::vector<std::vector<std::size_t>>* recordLines = nullptr) &&;
+
+private:
+    class Builder;
+    std::unique_ptr<Builder> builder_;
+    std::string unfinishedLine_;  // the text after the last LF fed so far
+    std::size_t lineNumber_ = 0;  // lines seen up to the last LF fed
+};
+
+}  // namespace zelkor::tests::detail
