@@ -21,9 +21,6 @@ namespace zelkor::tests {
 
 namespace sha_detail {
 
-// One case per usable record of Test/<familyDir>, named "Nist" + algorithm +
-// "-" + its 1-based index across all selected files.
-template <Hash D>
 // What the cases of one builder call share: each case holds this and its
 // index, not copies, so a suite of many small records stays small.
 struct SharedRecords {
@@ -33,6 +30,8 @@ struct SharedRecords {
     std::string caseName(std::size_t index) const { return namePrefix + std::to_string(index + 1); }
 };
 
+// One case per usable record of Test/<familyDir>, named "Nist" + algorithm +
+// "-" + its 1-based index across all selected files.
 template <Hash D>
 std::vector<Test> getTests(std::string_view familyDir, std::string_view algorithm) {
     const auto shared = std::make_shared<const SharedRecords>(
