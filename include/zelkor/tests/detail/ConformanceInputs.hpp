@@ -69,6 +69,11 @@ inline std::ostream& operator<<(std::ostream& os, const std::vector<std::size_t>
     return os << ']';
 }
 
+// The strides of the checks that cover key bytes and message lengths a part
+// per case.
+inline constexpr std::size_t kKeyByteStride = 8;
+inline constexpr std::size_t kLengthStride = 8;
+
 template <class K>
 struct CipherCase {
     ByteString key;
@@ -77,6 +82,7 @@ struct CipherCase {
     std::size_t shortLength = 0;
     std::vector<std::size_t> plan;
     std::vector<std::uint8_t> keyMasks;  // one per key byte
+    std::size_t keyStart = 0;            // the first key byte changed
     std::size_t ivPosition = 0;
     std::uint8_t ivMask = 1;
 
@@ -91,6 +97,7 @@ struct CipherCase {
         c.shortLength = uniformBelow(random, 2 * b + 1);
         c.plan = drawChunkPlan(random, b, c.message.size());
         for (std::size_t i = 0; i < keyBytes; ++i) c.keyMasks.push_back(topBitsMask(random));
+        c.keyStart = uniformBelow(random, kKeyByteStride);
         c.ivPosition = uniformBelow(random, b);
         c.ivMask = static_cast<std::uint8_t>(1 + uniformBelow(random, 255));
         return c;
@@ -111,6 +118,7 @@ struct DigestCase {
     ByteString key;
     std::size_t keyLength = 0;
     std::size_t hmacMessageLength = 0;
+    std::size_t lengthStart = 0;  // the first of every eighth length checked
     std::uint8_t mask = 1;
 
     static DigestCase draw(rc::Random random, std::size_t blockBytes) {
@@ -120,6 +128,7 @@ struct DigestCase {
         c.key = uniformBytes(random, 3 * blockBytes);
         c.keyLength = uniformBelow(random, 3 * blockBytes + 1);
         c.hmacMessageLength = uniformBelow(random, 3 * blockBytes + 1);
+        c.lengthStart = uniformBelow(random, kLengthStride);
         c.mask = static_cast<std::uint8_t>(1 + uniformBelow(random, 255));
         return c;
     }
