@@ -176,7 +176,9 @@ struct HmacOfBytesOnly : testsupport::DigestWrapper<HmacOfBytesOnly, reference::
     using DigestWrapper::DigestWrapper;
     static HmacOfBytesOnly hash(const ByteString& m) { return HmacOfBytesOnly(reference::SHA1::hash(m)); }
     static HmacOfBytesOnly hash(const ChunkedByteString& m) { return HmacOfBytesOnly(reference::SHA1::hash(m)); }
-    static HmacOfBytesOnly hmac(const ByteString& k, const ByteString& m) { return HmacOfBytesOnly(reference::SHA1::hmac(k, m)); }
+    static HmacOfBytesOnly hmac(const ByteString& k, const ByteString& m) {
+        return HmacOfBytesOnly(reference::SHA1::hmac(k, m));
+    }
 };
 static_assert(detail::HasMemberNamed_hmac<HmacOfBytesOnly> && !detail::OwnHmacFits<HmacOfBytesOnly>);
 static_assert(detail::OwnHmacFits<reference::SHA1> && !detail::HasMemberNamed_hmac<testsupport::NettleSHA1>);
