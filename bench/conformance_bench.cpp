@@ -43,7 +43,7 @@ BENCHMARK(BM_CipherConformance<reference::Twofish>)->Unit(benchmark::kMillisecon
 
 template <class D>
 void BM_DigestConformance(benchmark::State& state) {
-    const std::vector<tests::Test> groups = {tests::makeHashConformanceTests<D>()};
+    const std::vector<tests::Test> groups = tests::makeHashConformanceTests<D>();
     for (auto _ : state) runGroups(state, groups);
 }
 BENCHMARK(BM_DigestConformance<reference::SHA256>)->Unit(benchmark::kMillisecond);

@@ -298,7 +298,7 @@ std::vector<Test> makeBlockCipherConformanceTests(const K&) {
 // One group, "Digest conformance"; "OwnHMACMatchesGeneric" only for a digest
 // type with its own hmac.
 template <Hash D>
-Test makeHashConformanceTests() {
+std::vector<Test> makeHashConformanceTests() {
     using namespace detail;
     std::vector<Test> tests = {
         testProperty("DecodeNeedsOutputLength", &decodeNeedsOutputLength<D>),
@@ -308,12 +308,12 @@ Test makeHashConformanceTests() {
     if constexpr (zelkor::detail::HasMemberNamed_hmac<D>) {
         tests.push_back(testProperty("OwnHMACMatchesGeneric", &ownHmacMatchesGeneric<D>));
     }
-    return testGroup("Digest conformance", std::move(tests));
+    return {testGroup("Digest conformance", std::move(tests))};
 }
 
 // The witness only selects the digest type.
 template <Hash D>
-Test makeHashConformanceTests(const D&) {
+std::vector<Test> makeHashConformanceTests(const D&) {
     return makeHashConformanceTests<D>();
 }
 
