@@ -8,6 +8,7 @@
 
 #include "ReferencePrimitives.hpp"
 #include "zelkor/tests/AES.hpp"
+#include "zelkor/tests/Conformance.hpp"
 #include "zelkor/tests/GTest.hpp"
 #include "zelkor/tests/HMAC.hpp"
 #include "zelkor/tests/MD5.hpp"
@@ -18,6 +19,30 @@ using namespace zelkor;
 using namespace zelkor::tests;
 
 namespace {
+
+// The conformance groups of every reference primitive, under one group.
+Test conformance() {
+    namespace ref = zelkor::reference;
+    return testGroup("Conformance",
+                     {
+                         testGroup("MD5", makeHashConformanceTests<ref::MD5>()),
+                         testGroup("SHA1", makeHashConformanceTests<ref::SHA1>()),
+                         testGroup("SHA224", makeHashConformanceTests<ref::SHA224>()),
+                         testGroup("SHA256", makeHashConformanceTests<ref::SHA256>()),
+                         testGroup("SHA384", makeHashConformanceTests<ref::SHA384>()),
+                         testGroup("SHA512", makeHashConformanceTests<ref::SHA512>()),
+                         testGroup("SHA512_224", makeHashConformanceTests<ref::SHA512_224>()),
+                         testGroup("SHA512_256", makeHashConformanceTests<ref::SHA512_256>()),
+                         testGroup("SHA3_224", makeHashConformanceTests<ref::SHA3_224>()),
+                         testGroup("SHA3_256", makeHashConformanceTests<ref::SHA3_256>()),
+                         testGroup("SHA3_384", makeHashConformanceTests<ref::SHA3_384>()),
+                         testGroup("SHA3_512", makeHashConformanceTests<ref::SHA3_512>()),
+                         testGroup("AES128", makeBlockCipherConformanceTests<ref::AES128>()),
+                         testGroup("AES192", makeBlockCipherConformanceTests<ref::AES192>()),
+                         testGroup("AES256", makeBlockCipherConformanceTests<ref::AES256>()),
+                         testGroup("Twofish", makeBlockCipherConformanceTests<ref::Twofish>()),
+                     });
+}
 
 std::vector<Test> allSuites() {
     namespace ref = zelkor::reference;
@@ -64,6 +89,7 @@ std::vector<Test> allSuites() {
         testGroup("SHA3_256_Monte", makeSHA3_256MonteTests<ref::SHA3_256>()),
         testGroup("SHA3_384_Monte", makeSHA3_384MonteTests<ref::SHA3_384>()),
         testGroup("SHA3_512_Monte", makeSHA3_512MonteTests<ref::SHA3_512>()),
+        conformance(),
     };
 }
 

@@ -9,6 +9,9 @@
 
 namespace zelkor {
 
+// encryptBlock / decryptBlock take one or more whole blocks (blockSize/8
+// bytes each) and return as many, each block on its own (as in ECB): the
+// generic ECB and CBC decryption hand them runs of several blocks at once.
 template <class K>
 concept BlockCipher = std::copy_constructible<K> && requires(const K& k, const ByteString& s) {
     { K::blockSize } -> std::convertible_to<int>;  // bits

@@ -3,8 +3,10 @@
 //   H((K' ^ opad) || H((K' ^ ipad) || message))
 // where K' is the key, hashed first when longer than a block of D, then padded
 // with zeros to a block. A digest type with its own static hmac (overloads for
-// ByteString and ChunkedByteString messages) gets that called instead.
+// ByteString and ChunkedByteString messages, both returning D) gets that
+// called instead; a member named hmac that does not fit is a compile error.
 
+#include <concepts>
 #include <cstddef>
 #include <cstdint>
 #include <stdexcept>
@@ -13,6 +15,7 @@
 
 #include "zelkor/ByteString.hpp"
 #include "zelkor/Hash.hpp"
+#include "zelkor/detail/OwnMembers.hpp"
 
 namespace zelkor {
 
@@ -48,18 +51,38 @@ D genericHmac(const ByteString& key, std::vector<ByteString> messageChunks) {
     return D::hash(xorWith(keyBlock, 0x5c) + innerDigest.encode());
 }
 
+// Whether D's own hmac can stand in for the generic one: both overloads,
+// static, returning D.
+template <class D>
+concept OwnHmacFits = requires(const ByteString& key, const ByteString& m, const ChunkedByteString& chunked) {
+    { D::hmac(key, m) } -> std::same_as<D>;
+    { D::hmac(key, chunked) } -> std::same_as<D>;
+};
+
 }  // namespace detail
 
 template <Hash D>
 D hmac(const ByteString& key, const ChunkedByteString& message) {
-    if constexpr (requires { D::hmac(key, message); }) return D::hmac(key, message);
-    else return detail::genericHmac<D>(key, message.chunks());
+    if constexpr (detail::HasMemberNamed_hmac<D>) {
+        static_assert(detail::OwnHmacFits<D>,
+                      "D::hmac must be callable as: static D hmac(const ByteString& key, const ByteString&) "
+                      "and static D hmac(const ByteString& key, const ChunkedByteString&)");
+        return D::hmac(key, message);
+    } else {
+        return detail::genericHmac<D>(key, message.chunks());
+    }
 }
 
 template <Hash D>
 D hmac(const ByteString& key, const ByteString& message) {
-    if constexpr (requires { D::hmac(key, message); }) return D::hmac(key, message);
-    else return detail::genericHmac<D>(key, std::vector<ByteString>{message});
+    if constexpr (detail::HasMemberNamed_hmac<D>) {
+        static_assert(detail::OwnHmacFits<D>,
+                      "D::hmac must be callable as: static D hmac(const ByteString& key, const ByteString&) "
+                      "and static D hmac(const ByteString& key, const ChunkedByteString&)");
+        return D::hmac(key, message);
+    } else {
+        return detail::genericHmac<D>(key, std::vector<ByteString>{message});
+    }
 }
 
 }  // namespace zelkor
