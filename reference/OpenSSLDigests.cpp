@@ -62,18 +62,27 @@ void checkLength(std::size_t produced, std::span<std::uint8_t> out, const char* 
     }
 }
 
+// A context per algorithm and thread, initialised again for every digest:
+// creating one per call costs as much as hashing a short message.
+EVP_MD_CTX* digestContext(DigestAlgorithm algorithm) {
+    thread_local std::array<DigestCtx, kAlgorithms> contexts;
+    DigestCtx& ctx = contexts.at(static_cast<std::size_t>(algorithm));
+    if (!ctx) ctx.reset(EVP_MD_CTX_new());
+    if (!ctx) throwOpenSSLError("EVP_MD_CTX_new");
+    return ctx.get();
+}
+
 }  // namespace
 
 void opensslDigest(DigestAlgorithm algorithm, std::span<const ByteString> chunks, std::span<std::uint8_t> out) {
-    DigestCtx ctx(EVP_MD_CTX_new());
-    if (!ctx) throwOpenSSLError("EVP_MD_CTX_new");
-    check(EVP_DigestInit_ex(ctx.get(), fetchDigest(algorithm), nullptr), "EVP_DigestInit_ex");
+    EVP_MD_CTX* ctx = digestContext(algorithm);
+    check(EVP_DigestInit_ex(ctx, fetchDigest(algorithm), nullptr), "EVP_DigestInit_ex");
     for (const ByteString& chunk : chunks) {
-        check(EVP_DigestUpdate(ctx.get(), chunk.data(), chunk.size()), "EVP_DigestUpdate");
+        check(EVP_DigestUpdate(ctx, chunk.data(), chunk.size()), "EVP_DigestUpdate");
     }
     unsigned int produced = 0;
     std::array<unsigned char, EVP_MAX_MD_SIZE> digest{};
-    check(EVP_DigestFinal_ex(ctx.get(), digest.data(), &produced), "EVP_DigestFinal_ex");
+    check(EVP_DigestFinal_ex(ctx, digest.data(), &produced), "EVP_DigestFinal_ex");
     checkLength(produced, out, "EVP_DigestFinal_ex");
     std::copy_n(digest.begin(), out.size(), out.begin());
 }

@@ -101,11 +101,14 @@ TEST(Conformance, PassesForOpenSSLDigests) {
     expectDigestPasses<reference::SHA256>(4);
     expectDigestPasses<reference::SHA384>(4);
     expectDigestPasses<reference::SHA512>(4);
+    expectDigestPasses<reference::SHA512_256>(4);
+    expectDigestPasses<reference::SHA3_256>(4);
 }
 TEST(Conformance, PassesForNettleDigests) {
     expectDigestPasses<testsupport::NettleMD5>(3);
     expectDigestPasses<testsupport::NettleSHA256>(3);
     expectDigestPasses<testsupport::NettleSHA512>(3);
+    expectDigestPasses<testsupport::NettleSHA3_512>(3);
 }
 
 using mutants::CtrFault;

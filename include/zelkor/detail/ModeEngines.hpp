@@ -175,8 +175,9 @@ private:
     Bytes chain_;
 };
 
-// The three stream modes XOR the data with a keystream made one block at a
-// time; a trailing partial block uses a prefix of its keystream block.
+// The three stream modes XOR the data with a keystream made block by block
+// (CTR encrypts the counter blocks an update needs in one call); a trailing
+// partial block uses a prefix of its keystream block.
 
 // CFB (full-block feedback): the keystream block is the encryption of the
 // previous ciphertext block (the IV for the first).
@@ -241,22 +242,22 @@ private:
 };
 
 // CTR: the keystream block is the encryption of the counter, which starts at
-// the IV read as a big-endian integer and goes up by one per block.
+// the IV read as a big-endian integer and goes up by one per block. The
+// counter blocks that an update needs are encrypted in one call; each of them
+// is used (at least a prefix), so the counter still moves on per block used.
 template <class K>
 class CtrEngine {
 public:
-    CtrEngine(const K& key, const IV<K>& iv, std::size_t blockBytes)
-        : key_(key), counter_(iv.bytes().vector()), used_(blockBytes) {}
+    CtrEngine(const K& key, const IV<K>& iv, std::size_t)
+        : key_(key), counter_(iv.bytes().vector()), used_(0) {}
 
     void update(ByteSpan in, Bytes& out) {
-        const std::size_t n = counter_.size();
-        for (std::uint8_t byte : in) {
-            if (used_ == n) {
-                keystream_ = encryptBlocks(key_, ByteSpan(counter_));
-                incrementBigEndian(counter_);
-                used_ = 0;
-            }
-            out.push_back(byte ^ keystream_[used_++]);
+        for (std::size_t pos = 0; pos < in.size();) {
+            if (used_ == keystream_.size()) makeKeystream(in.size() - pos);
+            const std::size_t take = std::min(in.size() - pos, keystream_.size() - used_);
+            for (std::size_t i = 0; i < take; ++i) out.push_back(in[pos + i] ^ keystream_[used_ + i]);
+            pos += take;
+            used_ += take;
         }
     }
 
@@ -264,9 +265,25 @@ public:
     IV<K> nextIV() const { return *IV<K>::decode(ByteString(counter_)); }
 
 private:
+    static constexpr std::size_t kMaxBatchBlocks = 64;
+
+    // The keystream for the next `bytes` bytes of input (at most a batch).
+    void makeKeystream(std::size_t bytes) {
+        const std::size_t n = counter_.size();
+        const std::size_t blocks = std::min((bytes + n - 1) / n, kMaxBatchBlocks);
+        Bytes counters;
+        counters.reserve(blocks * n);
+        for (std::size_t b = 0; b < blocks; ++b) {
+            counters.insert(counters.end(), counter_.begin(), counter_.end());
+            incrementBigEndian(counter_);
+        }
+        keystream_ = encryptBlocks(key_, ByteSpan(counters));
+        used_ = 0;
+    }
+
     const K& key_;
     Bytes counter_;
-    ByteString keystream_;
+    ByteString keystream_;  // made but not yet used: keystream_[used_..]
     std::size_t used_;
 };
 
