@@ -137,15 +137,15 @@ void registerAll(const std::vector<Test>& tests, const std::string& suite, NameT
             const bool located = !leaf->origin.file.empty();
             const auto* info = ::testing::RegisterTest(
                 leafSuite.c_str(), name.c_str(), nullptr, nullptr, located ? leaf->origin.file.c_str() : __FILE__,
-                located ? leaf->origin.line : __LINE__, [leaf = *leaf]() -> ::testing::Test* { return new CaseTest(leaf); });
+                located ? leaf->origin.line : __LINE__,
+                [leaf = *leaf]() -> ::testing::Test* { return new CaseTest(leaf); });
             registeredLeaves()[info] = {false, leaf->origin.usage};
         } else {
             const auto& prop = std::get<TestProperty>(test.node);
             const std::string name = names.unique(leafSuite, prop.name);
-            const auto* info = ::testing::RegisterTest(leafSuite.c_str(), name.c_str(), nullptr, nullptr, __FILE__,
-                                                       __LINE__, [prop, id = leafSuite + "/" + name]() -> ::testing::Test* {
-                                                           return new PropertyTest(prop, id);
-                                                       });
+            const auto* info = ::testing::RegisterTest(
+                leafSuite.c_str(), name.c_str(), nullptr, nullptr, __FILE__, __LINE__,
+                [prop, id = leafSuite + "/" + name]() -> ::testing::Test* { return new PropertyTest(prop, id); });
             registeredLeaves()[info] = {true, nullptr};
         }
     }
@@ -202,7 +202,8 @@ public:
         std::printf("\nSummary by suite:\n");
         for (const RootSummary& root : summarise(unit)) {
             if (root.cases.total() + root.properties.total() == 0) continue;
-            std::printf("  %-24s known answers %5d passed %4d failed %4d skipped; properties %3d passed %3d failed %3d skipped\n",
+            std::printf("  %-24s known answers %5d passed %4d failed %4d skipped; "
+                        "properties %3d passed %3d failed %3d skipped\n",
                         root.name.c_str(), root.cases.passed, root.cases.failed, root.cases.skipped,
                         root.properties.passed, root.properties.failed, root.properties.skipped);
             for (const detail::VectorUsage* usage : root.usages) std::printf("    %s\n", usage->describe().c_str());

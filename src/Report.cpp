@@ -25,8 +25,8 @@ void writeBytes(std::ostream& os, const ByteString& bytes, std::size_t focus) {
         os << bytes;
         return;
     }
-    const std::size_t from = focus > kReportContext ? std::min(focus - kReportContext, bytes.size() - 2 * kReportContext)
-                                                    : 0;
+    const std::size_t lastStart = bytes.size() - 2 * kReportContext;
+    const std::size_t from = focus > kReportContext ? std::min(focus - kReportContext, lastStart) : 0;
     const std::size_t to = from + 2 * kReportContext;
     const ByteString window(bytes.data() + from, to - from);
     if (from > 0) os << "...";
