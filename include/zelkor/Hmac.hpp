@@ -59,30 +59,28 @@ concept OwnHmacFits = requires(const ByteString& key, const ByteString& m, const
     { D::hmac(key, chunked) } -> std::same_as<D>;
 };
 
+// D's own hmac for either form of the message; one that does not fit is a
+// compile error rather than passed over.
+template <class D, class Message>
+D ownHmac(const ByteString& key, const Message& message) {
+    static_assert(OwnHmacFits<D>,
+                  "D::hmac must be callable as: static D hmac(const ByteString& key, const ByteString&) "
+                  "and static D hmac(const ByteString& key, const ChunkedByteString&)");
+    return D::hmac(key, message);
+}
+
 }  // namespace detail
 
 template <Hash D>
 D hmac(const ByteString& key, const ChunkedByteString& message) {
-    if constexpr (detail::HasMemberNamed_hmac<D>) {
-        static_assert(detail::OwnHmacFits<D>,
-                      "D::hmac must be callable as: static D hmac(const ByteString& key, const ByteString&) "
-                      "and static D hmac(const ByteString& key, const ChunkedByteString&)");
-        return D::hmac(key, message);
-    } else {
-        return detail::genericHmac<D>(key, message.chunks());
-    }
+    if constexpr (detail::HasMemberNamed_hmac<D>) return detail::ownHmac<D>(key, message);
+    else return detail::genericHmac<D>(key, message.chunks());
 }
 
 template <Hash D>
 D hmac(const ByteString& key, const ByteString& message) {
-    if constexpr (detail::HasMemberNamed_hmac<D>) {
-        static_assert(detail::OwnHmacFits<D>,
-                      "D::hmac must be callable as: static D hmac(const ByteString& key, const ByteString&) "
-                      "and static D hmac(const ByteString& key, const ChunkedByteString&)");
-        return D::hmac(key, message);
-    } else {
-        return detail::genericHmac<D>(key, std::vector<ByteString>{message});
-    }
+    if constexpr (detail::HasMemberNamed_hmac<D>) return detail::ownHmac<D>(key, message);
+    else return detail::genericHmac<D>(key, std::vector<ByteString>{message});
 }
 
 }  // namespace zelkor

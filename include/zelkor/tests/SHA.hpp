@@ -60,6 +60,17 @@ std::vector<Test> makeTests(std::string_view familyDir, std::string_view algorit
 template <Hash D>
 std::vector<Test> makeTests(std::string_view algorithm) { return makeTests<D>("KAT_SHA", algorithm); }
 
+// The checkpoints of Test/KAT_SHA_MONTE/<fileName>, chained the SHA-1/SHA-2
+// way (the last three digests) or the SHA-3 way (the last digest).
+template <Hash D>
+std::vector<Test> sha2MonteTests(std::string_view fileName) {
+    return makeMonteTests<D>("KAT_SHA_MONTE", fileName, lastThreeDigests);
+}
+template <Hash D>
+std::vector<Test> sha3MonteTests(std::string_view fileName) {
+    return makeMonteTests<D>("KAT_SHA_MONTE", fileName, lastDigest);
+}
+
 }  // namespace sha_detail
 
 // Each builder returns its known-answer cases in index order, then the group
@@ -99,21 +110,11 @@ template <Hash D> std::vector<Test> makeSHA3_512Tests(const D&) { return makeSHA
 // Monte Carlo checkpoints of Test/KAT_SHA_MONTE/<ALG>Monte.rsp (exactly that
 // file), named "<ALG>Monte.rsp-<COUNT>", without a property group. The cases
 // of one builder call share one chain.
-template <Hash D> std::vector<Test> makeSHA1MonteTests() {
-    return sha_detail::makeMonteTests<D>("KAT_SHA_MONTE", "SHA1Monte.rsp", sha_detail::lastThreeDigests);
-}
-template <Hash D> std::vector<Test> makeSHA224MonteTests() {
-    return sha_detail::makeMonteTests<D>("KAT_SHA_MONTE", "SHA224Monte.rsp", sha_detail::lastThreeDigests);
-}
-template <Hash D> std::vector<Test> makeSHA256MonteTests() {
-    return sha_detail::makeMonteTests<D>("KAT_SHA_MONTE", "SHA256Monte.rsp", sha_detail::lastThreeDigests);
-}
-template <Hash D> std::vector<Test> makeSHA384MonteTests() {
-    return sha_detail::makeMonteTests<D>("KAT_SHA_MONTE", "SHA384Monte.rsp", sha_detail::lastThreeDigests);
-}
-template <Hash D> std::vector<Test> makeSHA512MonteTests() {
-    return sha_detail::makeMonteTests<D>("KAT_SHA_MONTE", "SHA512Monte.rsp", sha_detail::lastThreeDigests);
-}
+template <Hash D> std::vector<Test> makeSHA1MonteTests() { return sha_detail::sha2MonteTests<D>("SHA1Monte.rsp"); }
+template <Hash D> std::vector<Test> makeSHA224MonteTests() { return sha_detail::sha2MonteTests<D>("SHA224Monte.rsp"); }
+template <Hash D> std::vector<Test> makeSHA256MonteTests() { return sha_detail::sha2MonteTests<D>("SHA256Monte.rsp"); }
+template <Hash D> std::vector<Test> makeSHA384MonteTests() { return sha_detail::sha2MonteTests<D>("SHA384Monte.rsp"); }
+template <Hash D> std::vector<Test> makeSHA512MonteTests() { return sha_detail::sha2MonteTests<D>("SHA512Monte.rsp"); }
 
 template <Hash D> std::vector<Test> makeSHA1MonteTests(const D&) { return makeSHA1MonteTests<D>(); }
 template <Hash D> std::vector<Test> makeSHA224MonteTests(const D&) { return makeSHA224MonteTests<D>(); }
@@ -124,22 +125,22 @@ template <Hash D> std::vector<Test> makeSHA512MonteTests(const D&) { return make
 // The same for SHA-512/224 and SHA-512/256 (the SHA-2 chain) and for SHA-3,
 // whose chain hashes the previous digest alone.
 template <Hash D> std::vector<Test> makeSHA512_224MonteTests() {
-    return sha_detail::makeMonteTests<D>("KAT_SHA_MONTE", "SHA512_224Monte.rsp", sha_detail::lastThreeDigests);
+    return sha_detail::sha2MonteTests<D>("SHA512_224Monte.rsp");
 }
 template <Hash D> std::vector<Test> makeSHA512_256MonteTests() {
-    return sha_detail::makeMonteTests<D>("KAT_SHA_MONTE", "SHA512_256Monte.rsp", sha_detail::lastThreeDigests);
+    return sha_detail::sha2MonteTests<D>("SHA512_256Monte.rsp");
 }
 template <Hash D> std::vector<Test> makeSHA3_224MonteTests() {
-    return sha_detail::makeMonteTests<D>("KAT_SHA_MONTE", "SHA3_224Monte.rsp", sha_detail::lastDigest);
+    return sha_detail::sha3MonteTests<D>("SHA3_224Monte.rsp");
 }
 template <Hash D> std::vector<Test> makeSHA3_256MonteTests() {
-    return sha_detail::makeMonteTests<D>("KAT_SHA_MONTE", "SHA3_256Monte.rsp", sha_detail::lastDigest);
+    return sha_detail::sha3MonteTests<D>("SHA3_256Monte.rsp");
 }
 template <Hash D> std::vector<Test> makeSHA3_384MonteTests() {
-    return sha_detail::makeMonteTests<D>("KAT_SHA_MONTE", "SHA3_384Monte.rsp", sha_detail::lastDigest);
+    return sha_detail::sha3MonteTests<D>("SHA3_384Monte.rsp");
 }
 template <Hash D> std::vector<Test> makeSHA3_512MonteTests() {
-    return sha_detail::makeMonteTests<D>("KAT_SHA_MONTE", "SHA3_512Monte.rsp", sha_detail::lastDigest);
+    return sha_detail::sha3MonteTests<D>("SHA3_512Monte.rsp");
 }
 
 template <Hash D> std::vector<Test> makeSHA512_224MonteTests(const D&) { return makeSHA512_224MonteTests<D>(); }
