@@ -4,52 +4,93 @@
 #include <cstddef>
 #include <cstdint>
 #include <initializer_list>
+#include <memory>
 #include <ostream>
 #include <span>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace zelkor {
 
-// An immutable contiguous byte sequence.
+// An immutable contiguous byte sequence over shared storage: a view of
+// `size()` bytes kept alive by an owner that copies share. Copies, `take`,
+// `drop` and `slice` copy no byte. Fresh storage is allocated at exactly the
+// length it holds, so a read one past the end is outside the allocation.
 class ByteString {
 public:
     using value_type = std::uint8_t;
-    using const_iterator = std::vector<std::uint8_t>::const_iterator;
+    using const_iterator = const std::uint8_t*;
 
     ByteString() = default;
-    explicit ByteString(std::vector<std::uint8_t> bytes) : bytes_(std::move(bytes)) {}
-    ByteString(std::span<const std::uint8_t> bytes) : bytes_(bytes.begin(), bytes.end()) {}
-    ByteString(std::initializer_list<std::uint8_t> bytes) : bytes_(bytes) {}
-    ByteString(const std::uint8_t* data, std::size_t size) : bytes_(data, data + size) {}
+    // Takes over the vector's buffer when it holds no spare capacity;
+    // otherwise copies the bytes into storage of exactly their length.
+    explicit ByteString(std::vector<std::uint8_t> bytes);
+    ByteString(std::span<const std::uint8_t> bytes) : ByteString(bytes.data(), bytes.size()) {}
+    ByteString(std::initializer_list<std::uint8_t> bytes) : ByteString(std::data(bytes), bytes.size()) {}
+    ByteString(const std::uint8_t* data, std::size_t size);
 
     // The bytes of a text, one per character.
     static ByteString fromText(std::string_view text) {
         return ByteString(reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
     }
 
-    std::size_t size() const noexcept { return bytes_.size(); }
-    bool empty() const noexcept { return bytes_.empty(); }
-    const std::uint8_t* data() const noexcept { return bytes_.data(); }
-    const_iterator begin() const noexcept { return bytes_.begin(); }
-    const_iterator end() const noexcept { return bytes_.end(); }
-    std::uint8_t operator[](std::size_t i) const { return bytes_[i]; }
-    std::span<const std::uint8_t> span() const noexcept { return bytes_; }
-    const std::vector<std::uint8_t>& vector() const noexcept { return bytes_; }
-
-    // The first n bytes (all when n >= size()).
-    ByteString take(std::size_t n) const {
-        return ByteString(data(), n < size() ? n : size());
-    }
-    // Everything after the first n bytes (empty when n >= size()).
-    ByteString drop(std::size_t n) const {
-        return n < size() ? ByteString(data() + n, size() - n) : ByteString();
+    // `size` bytes of fresh storage written once by `fill(std::span<std::uint8_t>)`,
+    // immutable afterwards.
+    template <class Fill>
+    static ByteString generate(std::size_t size, Fill&& fill) {
+        auto storage = allocate(size);
+        std::forward<Fill>(fill)(std::span<std::uint8_t>(storage.get(), size));
+        return ByteString(std::move(storage), size);
     }
 
-    friend bool operator==(const ByteString&, const ByteString&) = default;
+    // The bytes in `bytes`, kept alive by `owner` and never copied: for
+    // storage the caller placed itself (mapped pages, a larger buffer).
+    static ByteString viewOf(std::shared_ptr<const void> owner, std::span<const std::uint8_t> bytes) {
+        ByteString out;
+        out.owner_ = std::move(owner);
+        out.data_ = bytes.data();
+        out.size_ = bytes.size();
+        return out;
+    }
+
+    std::size_t size() const noexcept { return size_; }
+    bool empty() const noexcept { return size_ == 0; }
+    const std::uint8_t* data() const noexcept { return data_; }
+    const_iterator begin() const noexcept { return data_; }
+    const_iterator end() const noexcept { return data_ + size_; }
+    std::uint8_t operator[](std::size_t i) const { return data_[i]; }
+    std::span<const std::uint8_t> span() const noexcept { return {data_, size_}; }
+    // A copy of the bytes in a vector of their own.
+    std::vector<std::uint8_t> vector() const { return {begin(), end()}; }
+
+    // The first n bytes (all when n >= size()), sharing this storage.
+    ByteString take(std::size_t n) const { return slice(0, n); }
+    // Everything after the first n bytes (empty when n >= size()), sharing this storage.
+    ByteString drop(std::size_t n) const { return n < size_ ? slice(n, size_ - n) : ByteString(); }
+    // The n bytes from `offset` on, cut at the end, sharing this storage.
+    ByteString slice(std::size_t offset, std::size_t n) const {
+        if (offset >= size_) return {};
+        ByteString out = *this;
+        out.data_ += offset;
+        out.size_ = n < size_ - offset ? n : size_ - offset;
+        return out;
+    }
+
+    friend bool operator==(const ByteString& a, const ByteString& b) noexcept;
 
 private:
-    std::vector<std::uint8_t> bytes_;
+    struct FreeBytes {
+        void operator()(std::uint8_t* p) const noexcept { ::operator delete(p); }
+    };
+    using Storage = std::unique_ptr<std::uint8_t, FreeBytes>;
+
+    static Storage allocate(std::size_t size);
+    ByteString(Storage storage, std::size_t size);
+
+    std::shared_ptr<const void> owner_;
+    const std::uint8_t* data_ = nullptr;
+    std::size_t size_ = 0;
 };
 
 ByteString operator+(const ByteString& a, const ByteString& b);
@@ -65,23 +106,37 @@ public:
 
     // Empty chunks are dropped.
     static ChunkedByteString fromChunks(std::vector<ByteString> chunks);
-    // Consecutive chunks of exactly `chunkSize` bytes, the last holding the rest.
+    // Consecutive chunks of exactly `chunkSize` bytes, the last holding the
+    // rest; each chunk is a slice of `bytes`.
     static ChunkedByteString chunksOf(std::size_t chunkSize, const ByteString& bytes);
     // One chunk holding all of `bytes` (none when it is empty).
     static ChunkedByteString fromStrict(const ByteString& bytes);
+    // `content` repeated `times` times, every chunk a slice of one storage
+    // that holds a few repetitions: memory stays the same whatever `times`.
+    static ChunkedByteString repeat(const ByteString& content, std::uint64_t times);
 
     const std::vector<ByteString>& chunks() const noexcept { return chunks_; }
-    std::size_t size() const noexcept { return size_; }
+    std::uint64_t size() const noexcept { return size_; }
     bool empty() const noexcept { return size_ == 0; }
-    // The contiguous form: the concatenation of the chunks.
+    // The contiguous form: the concatenation of the chunks (no copy for one chunk).
     ByteString toStrict() const;
+    // The same bytes cut into chunks of the given sizes, taken in turn and
+    // cycled, the last chunk holding what remains. A chunk inside one
+    // chunk of this string is a slice of it; on a repeated string every
+    // chunk is a slice of the shared repetitions, so the cost is the number
+    // of chunks made, whatever the length.
+    ChunkedByteString rechunked(std::span<const std::size_t> chunkSizes) const;
 
     // Equality is by content, whatever the chunk boundaries.
     friend bool operator==(const ChunkedByteString& a, const ChunkedByteString& b);
 
 private:
     std::vector<ByteString> chunks_;
-    std::size_t size_ = 0;
+    std::uint64_t size_ = 0;
+    // Set on a repeated string: the repeated content's length, and storage
+    // holding enough whole repetitions to cut any chunk from.
+    std::size_t period_ = 0;
+    ByteString repetitions_;
 };
 
 // Renders the chunks as a bracketed list, e.g. ["0001", "02"].
