@@ -8,32 +8,43 @@
 
 namespace zelkor {
 
-ByteString::Storage ByteString::allocate(std::size_t size) {
-    return Storage(static_cast<std::uint8_t*>(::operator new(size)));
+// The block and the bytes in one allocation, which ends with the last byte.
+ByteString ByteString::allocate(std::size_t size) {
+    ByteString out;
+    if (size == 0) return out;
+    void* memory = ::operator new(sizeof(Block) + size);
+    out.block_ = ::new (memory) Block{};
+    out.block_->release = [](Block* block) noexcept {
+        block->~Block();
+        ::operator delete(block);
+    };
+    out.data_ = reinterpret_cast<const std::uint8_t*>(out.block_ + 1);
+    out.size_ = size;
+    return out;
 }
 
-ByteString::ByteString(Storage storage, std::size_t size) : data_(storage.get()), size_(size) {
-    owner_ = std::shared_ptr<const std::uint8_t>(storage.release(), FreeBytes{});
+struct ByteString::OwnerBlock : Block {
+    std::shared_ptr<const void> owner;
+};
+
+ByteString ByteString::viewOf(std::shared_ptr<const void> owner, std::span<const std::uint8_t> bytes) {
+    ByteString out;
+    auto* block = new OwnerBlock{};
+    block->owner = std::move(owner);
+    block->release = [](Block* b) noexcept { delete static_cast<OwnerBlock*>(b); };
+    out.block_ = block;
+    out.data_ = bytes.data();
+    out.size_ = bytes.size();
+    return out;
 }
 
 ByteString::ByteString(const std::uint8_t* data, std::size_t size) {
-    if (size == 0) return;
-    Storage storage = allocate(size);
-    std::memcpy(storage.get(), data, size);
-    *this = ByteString(std::move(storage), size);
+    *this = generate(size, [&](std::span<std::uint8_t> out) {
+        if (size != 0) std::memcpy(out.data(), data, size);
+    });
 }
 
-ByteString::ByteString(std::vector<std::uint8_t> bytes) {
-    if (bytes.empty()) return;
-    if (bytes.capacity() != bytes.size()) {
-        *this = ByteString(bytes.data(), bytes.size());
-        return;
-    }
-    auto owner = std::make_shared<const std::vector<std::uint8_t>>(std::move(bytes));
-    data_ = owner->data();
-    size_ = owner->size();
-    owner_ = std::move(owner);
-}
+ByteString::ByteString(std::vector<std::uint8_t> bytes) : ByteString(bytes.data(), bytes.size()) {}
 
 bool operator==(const ByteString& a, const ByteString& b) noexcept {
     return a.size_ == b.size_ && (a.data_ == b.data_ || a.size_ == 0 || std::memcmp(a.data_, b.data_, a.size_) == 0);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <string>
 
 #include "zelkor/tests/Crypto.hpp"
@@ -72,6 +73,26 @@ TEST(HexStringToBS, LongInputGivesHalfAsManyBytes) {
     ASSERT_EQ(bytes.size(), hex.size() / 2);
     for (std::size_t i = 0; i < bytes.size(); ++i) {
         ASSERT_EQ(bytes[i], (0x01 + 0x22 * (i % 8)) & 0xFF) << "byte " << i;
+    }
+}
+
+// Long inputs are decoded in blocks of 16 characters: any character at any
+// place in a block must give what it gives alone.
+TEST(HexStringToBS, EveryCharacterAtEveryPlaceOfABlock) {
+    for (int c = 0; c < 256; ++c) {
+        const int value = std::isxdigit(c) ? std::stoi(std::string(1, static_cast<char>(c)), nullptr, 16) : -1;
+        for (std::size_t at = 0; at < 48; ++at) {
+            std::string hex(48, '5');
+            hex[at] = static_cast<char>(c);
+            if (value < 0 && at % 2 == 0) {
+                ASSERT_THROW(hexStringToBS(hex), HexDecodeError) << c << " at " << at;
+                continue;
+            }
+            const ByteString bytes = hexStringToBS(hex);
+            const int expected = value < 0 ? 0x05 : at % 2 == 0 ? (value << 4) | 5 : 0x50 | value;
+            ASSERT_EQ(bytes[at / 2], expected) << c << " at " << at;
+            ASSERT_EQ(bytes[at / 2 == 0 ? 1 : 0], 0x55);
+        }
     }
 }
 

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <atomic>
 #include <initializer_list>
 #include <memory>
 #include <ostream>
@@ -23,8 +24,7 @@ public:
     using const_iterator = const std::uint8_t*;
 
     ByteString() = default;
-    // Takes over the vector's buffer when it holds no spare capacity;
-    // otherwise copies the bytes into storage of exactly their length.
+    // The constructors copy the bytes into fresh storage.
     explicit ByteString(std::vector<std::uint8_t> bytes);
     ByteString(std::span<const std::uint8_t> bytes) : ByteString(bytes.data(), bytes.size()) {}
     ByteString(std::initializer_list<std::uint8_t> bytes) : ByteString(std::data(bytes), bytes.size()) {}
@@ -39,19 +39,31 @@ public:
     // immutable afterwards.
     template <class Fill>
     static ByteString generate(std::size_t size, Fill&& fill) {
-        auto storage = allocate(size);
-        std::forward<Fill>(fill)(std::span<std::uint8_t>(storage.get(), size));
-        return ByteString(std::move(storage), size);
+        ByteString out = allocate(size);
+        std::forward<Fill>(fill)(std::span<std::uint8_t>(const_cast<std::uint8_t*>(out.data_), size));
+        return out;
     }
 
     // The bytes in `bytes`, kept alive by `owner` and never copied: for
-    // storage the caller placed itself (mapped pages, a larger buffer).
-    static ByteString viewOf(std::shared_ptr<const void> owner, std::span<const std::uint8_t> bytes) {
-        ByteString out;
-        out.owner_ = std::move(owner);
-        out.data_ = bytes.data();
-        out.size_ = bytes.size();
-        return out;
+    // storage the caller placed itself (mapped pages, a larger buffer). An
+    // empty view keeps its address, so a read through it is still a read
+    // of the placed storage.
+    static ByteString viewOf(std::shared_ptr<const void> owner, std::span<const std::uint8_t> bytes);
+
+    ByteString(const ByteString& other) noexcept : block_(other.block_), data_(other.data_), size_(other.size_) {
+        if (block_ != nullptr) block_->refs.fetch_add(1, std::memory_order_relaxed);
+    }
+    ByteString(ByteString&& other) noexcept
+        : block_(std::exchange(other.block_, nullptr)), data_(std::exchange(other.data_, nullptr)),
+          size_(std::exchange(other.size_, 0)) {}
+    ByteString& operator=(ByteString other) noexcept {
+        std::swap(block_, other.block_);
+        std::swap(data_, other.data_);
+        std::swap(size_, other.size_);
+        return *this;
+    }
+    ~ByteString() {
+        if (block_ != nullptr && block_->refs.fetch_sub(1, std::memory_order_acq_rel) == 1) block_->release(block_);
     }
 
     std::size_t size() const noexcept { return size_; }
@@ -80,15 +92,18 @@ public:
     friend bool operator==(const ByteString& a, const ByteString& b) noexcept;
 
 private:
-    struct FreeBytes {
-        void operator()(std::uint8_t* p) const noexcept { ::operator delete(p); }
+    // The head of a storage block, counting the byte strings that use it.
+    // Fresh bytes follow it in the same allocation; other blocks hold an
+    // owner of storage placed elsewhere.
+    struct Block {
+        std::atomic<std::size_t> refs{1};
+        void (*release)(Block*) noexcept;
     };
-    using Storage = std::unique_ptr<std::uint8_t, FreeBytes>;
+    struct OwnerBlock;
 
-    static Storage allocate(std::size_t size);
-    ByteString(Storage storage, std::size_t size);
+    static ByteString allocate(std::size_t size);
 
-    std::shared_ptr<const void> owner_;
+    Block* block_ = nullptr;
     const std::uint8_t* data_ = nullptr;
     std::size_t size_ = 0;
 };
