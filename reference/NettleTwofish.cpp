@@ -34,16 +34,16 @@ std::optional<Twofish> Twofish::buildKey(const ByteString& key) {
 
 ByteString Twofish::encryptBlock(const ByteString& blocks) const {
     requireWholeBlocks("encryptBlock", blocks.size());
-    std::vector<std::uint8_t> out(blocks.size());
-    twofish_encrypt(&schedule_->ctx, blocks.size(), out.data(), blocks.data());
-    return ByteString(std::move(out));
+    return ByteString::generate(blocks.size(), [&](std::span<std::uint8_t> out) {
+        twofish_encrypt(&schedule_->ctx, blocks.size(), out.data(), blocks.data());
+    });
 }
 
 ByteString Twofish::decryptBlock(const ByteString& blocks) const {
     requireWholeBlocks("decryptBlock", blocks.size());
-    std::vector<std::uint8_t> out(blocks.size());
-    twofish_decrypt(&schedule_->ctx, blocks.size(), out.data(), blocks.data());
-    return ByteString(std::move(out));
+    return ByteString::generate(blocks.size(), [&](std::span<std::uint8_t> out) {
+        twofish_decrypt(&schedule_->ctx, blocks.size(), out.data(), blocks.data());
+    });
 }
 
 }  // namespace zelkor::reference

@@ -44,7 +44,25 @@ ByteString::ByteString(const std::uint8_t* data, std::size_t size) {
     });
 }
 
-ByteString::ByteString(std::vector<std::uint8_t> bytes) : ByteString(bytes.data(), bytes.size()) {}
+struct ByteString::VectorBlock : Block {
+    std::vector<std::uint8_t> bytes;
+};
+
+ByteString::ByteString(std::vector<std::uint8_t> bytes) {
+    // A buffer with spare capacity would hide reads past the end from a
+    // sanitizer: only one of exactly the right length is taken over.
+    if (bytes.capacity() != bytes.size()) {
+        *this = ByteString(bytes.data(), bytes.size());
+        return;
+    }
+    if (bytes.empty()) return;
+    auto* block = new VectorBlock{};
+    block->bytes = std::move(bytes);
+    block->release = [](Block* b) noexcept { delete static_cast<VectorBlock*>(b); };
+    block_ = block;
+    data_ = block->bytes.data();
+    size_ = block->bytes.size();
+}
 
 bool operator==(const ByteString& a, const ByteString& b) noexcept {
     return a.size_ == b.size_ && (a.data_ == b.data_ || a.size_ == 0 || std::memcmp(a.data_, b.data_, a.size_) == 0);

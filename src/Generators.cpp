@@ -36,37 +36,38 @@ ByteString drawByteString(const rc::Random& random, int size) {
     rc::Random byteSource = lengthSource.split();
     const auto length = static_cast<std::size_t>(uniformUpTo(lengthSource, kMaxRandomLength, 0x1FFF));
 
-    std::vector<std::uint8_t> bytes(length);  // zero: what size 0 gives
-    const int bits = bitsPerByte(size);
-    if (bits > 0 && length > 0) {
-        // rc::Random spends about 160 instructions per 64-bit output, which
-        // caps byte strings near 400 MB/s; so one draw from it seeds a
-        // standard subtract-with-carry engine (cheap to seed, a few
-        // instructions per 64 bits), which keeps the bytes a function of
-        // RapidCheck's seed (so seed= and reproduce= replay them).
-        ByteEngine expander(byteSource.next());
-        if (bits == 8) {
-            std::size_t i = 0;
-            for (; i + 8 <= length; i += 8) {
-                const std::uint64_t word = expander();
-                std::memcpy(bytes.data() + i, &word, 8);
-            }
-            const std::uint64_t last = expander();
-            std::memcpy(bytes.data() + i, &last, length - i);
-        } else {
-            // Each 64-bit output yields as many independent `bits`-bit values as fit.
-            const std::uint64_t mask = (std::uint64_t{1} << bits) - 1;
-            const int perDraw = 64 / bits;
-            std::size_t i = 0;
-            while (i < length) {
-                std::uint64_t word = expander();
-                for (int k = 0; k < perDraw && i < length; ++k, word >>= bits) {
-                    bytes[i++] = static_cast<std::uint8_t>(word & mask);
+    return ByteString::generate(length, [&](std::span<std::uint8_t> bytes) {
+        const int bits = bitsPerByte(size);
+        if (bits == 0) std::fill(bytes.begin(), bytes.end(), std::uint8_t{0});  // what size 0 gives
+        if (bits > 0 && length > 0) {
+            // rc::Random spends about 160 instructions per 64-bit output, which
+            // caps byte strings near 400 MB/s; so one draw from it seeds a
+            // standard subtract-with-carry engine (cheap to seed, a few
+            // instructions per 64 bits), which keeps the bytes a function of
+            // RapidCheck's seed (so seed= and reproduce= replay them).
+            ByteEngine expander(byteSource.next());
+            if (bits == 8) {
+                std::size_t i = 0;
+                for (; i + 8 <= length; i += 8) {
+                    const std::uint64_t word = expander();
+                    std::memcpy(bytes.data() + i, &word, 8);
+                }
+                const std::uint64_t last = expander();
+                std::memcpy(bytes.data() + i, &last, length - i);
+            } else {
+                // Each 64-bit output yields as many independent `bits`-bit values as fit.
+                const std::uint64_t mask = (std::uint64_t{1} << bits) - 1;
+                const int perDraw = 64 / bits;
+                std::size_t i = 0;
+                while (i < length) {
+                    std::uint64_t word = expander();
+                    for (int k = 0; k < perDraw && i < length; ++k, word >>= bits) {
+                        bytes[i++] = static_cast<std::uint8_t>(word & mask);
+                    }
                 }
             }
         }
-    }
-    return ByteString(std::move(bytes));
+    });
 }
 
 ChunkedByteString drawChunkedByteString(const rc::Random& random, int size) {

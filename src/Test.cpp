@@ -1,5 +1,6 @@
 #include "zelkor/tests/Test.hpp"
 
+#include <algorithm>
 #include <limits>
 #include <mutex>
 #include <span>
@@ -34,6 +35,10 @@ std::string CaseOrigin::where() const {
 namespace {
 
 void checkComparisons(std::string_view prefix, std::span<const Comparison> comparisons, const CaseOrigin& origin) {
+    // Most cases pass: the report's stream is made only for a failure.
+    if (std::all_of(comparisons.begin(), comparisons.end(), [](const Comparison& c) { return c.computed == c.known; })) {
+        return;
+    }
     std::ostringstream msg;
     bool failed = false;
     for (const Comparison& c : comparisons) {
@@ -63,6 +68,9 @@ void assertKnownAnswers(std::string_view prefix, std::initializer_list<Compariso
 
 void assertKnownAnswer(std::string_view prefix, std::initializer_list<Computed> computed, const ByteString& known,
                        const CaseOrigin& origin) {
+    if (std::all_of(computed.begin(), computed.end(), [&](const Computed& value) { return value.value == known; })) {
+        return;
+    }
     std::vector<Comparison> comparisons;
     comparisons.reserve(computed.size());
     for (const Computed& value : computed) comparisons.push_back({value.how, value.value, known});

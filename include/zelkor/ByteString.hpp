@@ -24,7 +24,8 @@ public:
     using const_iterator = const std::uint8_t*;
 
     ByteString() = default;
-    // The constructors copy the bytes into fresh storage.
+    // Takes over the vector's buffer when it has no spare capacity; this
+    // and the other constructors otherwise copy the bytes into fresh storage.
     explicit ByteString(std::vector<std::uint8_t> bytes);
     ByteString(std::span<const std::uint8_t> bytes) : ByteString(bytes.data(), bytes.size()) {}
     ByteString(std::initializer_list<std::uint8_t> bytes) : ByteString(std::data(bytes), bytes.size()) {}
@@ -100,6 +101,7 @@ private:
         void (*release)(Block*) noexcept;
     };
     struct OwnerBlock;
+    struct VectorBlock;
 
     static ByteString allocate(std::size_t size);
 

@@ -19,6 +19,9 @@
 namespace zelkor::detail {
 
 using Bytes = std::vector<std::uint8_t>;
+
+// Overwrites `to` with the bytes of `from`, reusing its buffer.
+inline void assignBytes(Bytes& to, const ByteString& from) { to.assign(from.begin(), from.end()); }
 using ByteSpan = std::span<const std::uint8_t>;
 
 // The block size of K in bytes. Every mode walks the input block by block, so
@@ -131,7 +134,7 @@ public:
             const std::size_t n = chain_.size();
             for (std::size_t pos = 0; pos < run.size(); pos += n) {
                 for (std::size_t i = 0; i < n; ++i) chain_[i] ^= run[pos + i];
-                chain_ = encryptBlocks(key_, ByteSpan(chain_)).vector();
+                assignBytes(chain_, encryptBlocks(key_, ByteSpan(chain_)));
                 out.insert(out.end(), chain_.begin(), chain_.end());
             }
         });
@@ -224,7 +227,7 @@ public:
         const std::size_t n = keystream_.size();
         for (std::uint8_t byte : in) {
             if (used_ == n) {
-                keystream_ = encryptBlocks(key_, ByteSpan(keystream_)).vector();
+                assignBytes(keystream_, encryptBlocks(key_, ByteSpan(keystream_)));
                 used_ = 0;
             }
             out.push_back(byte ^ keystream_[used_++]);
