@@ -14,23 +14,25 @@ namespace {
 
 using namespace zelkor::tests;
 namespace ref = zelkor::reference;
+// Inside a TEST body, plain `Test` is GoogleTest's fixture class.
+using Node = zelkor::tests::Test;
 
-std::vector<std::string> namesOf(const std::vector<Test>& tests) {
+std::vector<std::string> namesOf(const std::vector<Node>& tests) {
     std::vector<std::string> names;
-    for (const Test& test : tests) names.push_back(test.name());
+    for (const Node& test : tests) names.push_back(test.name());
     return names;
 }
 
-std::size_t sizeOf(const Test& group) { return std::get<TestGroup>(group.node).tests.size(); }
+std::size_t sizeOf(const Node& group) { return std::get<TestGroup>(group.node).tests.size(); }
 
 TEST(AllTests, DigestAndCipherGetEveryKindThatApplies) {
     const zelkor::testsupport::ScopedDataDir data(zelkor::testsupport::sourceDataDir());
-    const std::vector<Test> sha = makeAllTests<ref::SHA256>(Algorithm::SHA256);
+    const std::vector<Node> sha = makeAllTests<ref::SHA256>(Algorithm::SHA256);
     EXPECT_EQ(namesOf(sha), (std::vector<std::string>{"Known answers", "Monte Carlo", "HMAC", "Conformance"}));
     EXPECT_EQ(sizeOf(sha[0]), makeSHA256Tests<ref::SHA256>().size());
     EXPECT_EQ(sizeOf(sha[2]), makeSHA256HMACTests<ref::SHA256>().size() + makeSHA256RFCHMACTests<ref::SHA256>().size());
 
-    const std::vector<Test> aes = makeAllTests(*ref::AES128::buildKey(zelkor::ByteString(std::vector<std::uint8_t>(16))),
+    const std::vector<Node> aes = makeAllTests(*ref::AES128::buildKey(zelkor::ByteString(std::vector<std::uint8_t>(16))),
                                                Algorithm::AES128);
     EXPECT_EQ(namesOf(aes), (std::vector<std::string>{"Known answers", "CTR", "Conformance"}));
     EXPECT_EQ(sizeOf(aes[0]), makeAESTests<ref::AES128>().size());
