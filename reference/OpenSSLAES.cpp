@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <climits>
+#include <mutex>
 #include <stdexcept>
 #include <string>
 
@@ -78,12 +79,25 @@ private:
 }  // namespace
 
 // One initialised context per mode and direction, never used directly: every
-// operation works on its own copy, so the schedule is shared read-only.
+// operation works on its own copy, so the schedule is shared read-only. A
+// context is made on its first use (most keys of a vector file see one mode),
+// once whatever the number of threads asking.
 struct AESKeySchedule {
-    std::array<std::array<CipherCtx, 2>, kModes> templates;
+    int bits = 0;
+    std::vector<std::uint8_t> key;
+    mutable std::array<std::array<std::once_flag, 2>, kModes> made;
+    mutable std::array<std::array<CipherCtx, 2>, kModes> templates;
 
     const EVP_CIPHER_CTX* ctx(AESMode mode, bool encrypt) const {
-        return templates[modeIndex(mode)][encrypt ? 1 : 0].get();
+        const std::size_t m = modeIndex(mode), e = encrypt ? 1 : 0;
+        std::call_once(made[m][e], [&] {
+            CipherCtx ctx = newCipherCtx();
+            check(EVP_CipherInit_ex2(ctx.get(), fetchCipher(bits, mode), key.data(), nullptr, encrypt ? 1 : 0, nullptr),
+                  "EVP_CipherInit_ex2");
+            check(EVP_CIPHER_CTX_set_padding(ctx.get(), 0), "EVP_CIPHER_CTX_set_padding");
+            templates[m][e] = std::move(ctx);
+        });
+        return templates[m][e].get();
     }
 };
 
@@ -93,16 +107,8 @@ std::shared_ptr<const AESKeySchedule> makeAESKeySchedule(int bits, const ByteStr
                                     " bytes");
     }
     auto schedule = std::make_shared<AESKeySchedule>();
-    for (std::size_t m = 0; m < kModes; ++m) {
-        const auto mode = static_cast<AESMode>(m);
-        for (int encrypt = 0; encrypt < 2; ++encrypt) {
-            CipherCtx ctx = newCipherCtx();
-            check(EVP_CipherInit_ex2(ctx.get(), fetchCipher(bits, mode), key.data(), nullptr, encrypt, nullptr),
-                  "EVP_CipherInit_ex2");
-            check(EVP_CIPHER_CTX_set_padding(ctx.get(), 0), "EVP_CIPHER_CTX_set_padding");
-            schedule->templates[m][static_cast<std::size_t>(encrypt)] = std::move(ctx);
-        }
-    }
+    schedule->bits = bits;
+    schedule->key = key.vector();
     return schedule;
 }
 
