@@ -106,13 +106,16 @@ template <Hash D> std::vector<Test> makeSHA384HMACTests(const D&) { return makeS
 template <Hash D> std::vector<Test> makeSHA512HMACTests(const D&) { return makeSHA512HMACTests<D>(); }
 
 // The RFC test cases of one algorithm, named "<file name>-<n>" for test case n.
-template <Hash D> std::vector<Test> makeMD5HMACTests() { return hmac_detail::getRfcTests<D>("MD5"); }
+// makeMD5HMACTests is the older name of makeMD5RFCHMACTests.
+template <Hash D> std::vector<Test> makeMD5RFCHMACTests() { return hmac_detail::getRfcTests<D>("MD5"); }
+template <Hash D> std::vector<Test> makeMD5HMACTests() { return makeMD5RFCHMACTests<D>(); }
 template <Hash D> std::vector<Test> makeSHA1RFCHMACTests() { return hmac_detail::getRfcTests<D>("SHA1"); }
 template <Hash D> std::vector<Test> makeSHA224RFCHMACTests() { return hmac_detail::getRfcTests<D>("SHA224"); }
 template <Hash D> std::vector<Test> makeSHA256RFCHMACTests() { return hmac_detail::getRfcTests<D>("SHA256"); }
 template <Hash D> std::vector<Test> makeSHA384RFCHMACTests() { return hmac_detail::getRfcTests<D>("SHA384"); }
 template <Hash D> std::vector<Test> makeSHA512RFCHMACTests() { return hmac_detail::getRfcTests<D>("SHA512"); }
 
+template <Hash D> std::vector<Test> makeMD5RFCHMACTests(const D&) { return makeMD5RFCHMACTests<D>(); }
 template <Hash D> std::vector<Test> makeMD5HMACTests(const D&) { return makeMD5HMACTests<D>(); }
 template <Hash D> std::vector<Test> makeSHA1RFCHMACTests(const D&) { return makeSHA1RFCHMACTests<D>(); }
 template <Hash D> std::vector<Test> makeSHA224RFCHMACTests(const D&) { return makeSHA224RFCHMACTests<D>(); }
