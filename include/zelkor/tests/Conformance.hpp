@@ -5,7 +5,6 @@
 // (a wrong counter, a wrong next IV, a dropped partial block) is caught.
 
 #include <cstddef>
-#include <exception>
 #include <optional>
 #include <string>
 #include <vector>
@@ -20,8 +19,8 @@
 #include "zelkor/detail/OwnMembers.hpp"
 #include "zelkor/tests/Test.hpp"
 #include "zelkor/tests/detail/BlockCipherPropTests.hpp"
+#include "zelkor/tests/detail/ConformanceFailures.hpp"
 #include "zelkor/tests/detail/ConformanceInputs.hpp"
-#include "zelkor/tests/detail/Report.hpp"
 #include "zelkor/tests/detail/TextbookModes.hpp"
 
 namespace zelkor::tests {
@@ -81,51 +80,6 @@ std::vector<ByteString> messagesOf(const CipherCase<K>& c, bool wholeBlocks) {
     return out;
 }
 
-// Failures name the lengths a check used: a drawn case covers several
-// messages, keys and cuts, and its printed form does not say which one failed.
-// A context reads "<what>: key of K bytes, message of M bytes, chunk sizes
-// [a, b, ...]", with the parts that apply.
-class Context {
-public:
-    explicit Context(std::string what) : text_(std::move(what)) {}
-    Context& part(const std::string& text) {
-        text_ += (first_ ? ": " : ", ") + text;
-        first_ = false;
-        return *this;
-    }
-    Context& bytes(const char* what, std::size_t count) {
-        return part(std::string(what) + " of " + std::to_string(count) + " bytes");
-    }
-    Context& key(std::size_t count) { return bytes("key", count); }
-    Context& message(std::size_t count) { return bytes("message", count); }
-    Context& chunks(const ChunkedByteString& chunked) {
-        std::string sizes = "chunk sizes [";
-        const char* sep = "";
-        for (const ByteString& chunk : chunked.chunks()) {
-            sizes += sep + std::to_string(chunk.size());
-            sep = ", ";
-        }
-        return part(sizes + "]");
-    }
-    const std::string& text() const { return text_; }
-
-private:
-    std::string text_;
-    bool first_ = true;
-};
-
-[[noreturn]] inline void failCase(const std::string& text) {
-    throw rc::detail::CaseResult(rc::detail::CaseResult::Type::Failure, text);
-}
-
-inline void require(bool holds, const Context& context) {
-    if (!holds) failCase(context.text());
-}
-
-inline void requireBytes(const Context& context, const ByteString& actual, const ByteString& expected) {
-    requireSameBytes(context.text(), actual, expected);
-}
-
 template <BlockCipher K>
 IV<K> ivFrom(const ByteString& bytes) {
     std::optional<IV<K>> iv = IV<K>::decode(bytes);
@@ -138,25 +92,28 @@ inline std::string direction(const char* mode, bool encrypt) {
 }
 
 // Both directions, contiguous and cut by the plan: bytes and next IV equal
-// the textbook ones. `iv` says which IV it is, when that matters.
+// the textbook ones. `ivOnes` > 0 says the IV ends in that many 0xff bytes.
 template <BlockCipher K, class Mode>
 void checkAgainstTextbook(const K& key, std::size_t keyBytes, const IV<K>& iv, const ByteString& message,
-                          const std::vector<std::size_t>& plan, const std::string& ivNote = "") {
+                          const std::vector<std::size_t>& plan, std::size_t ivOnes = 0) {
     const ChunkedByteString chunked = chunkByPlan(message, plan);
     for (const bool encrypt : {true, false}) {
         const TextbookResult want = Mode::textbook(key, encrypt, iv.bytes(), message);
         const auto [bytes, next] = encrypt ? Mode::enc(key, iv, message) : Mode::dec(key, iv, message);
-        const auto at = [&](const char* what) {
-            Context context(direction(Mode::name, encrypt) + ", " + what);
-            context.key(keyBytes).message(message.size());
-            if (!ivNote.empty()) context.part(ivNote);
-            return context;
+        const auto at = [&](const char* what, const ChunkedByteString* chunks = nullptr) {
+            return [&, what, chunks] {
+                Context context(direction(Mode::name, encrypt) + ", " + what);
+                context.key(keyBytes).message(message.size());
+                if (chunks) context.chunks(*chunks);
+                if (ivOnes > 0) context.part("IV ending in " + std::to_string(ivOnes) + " bytes of ff");
+                return context;
+            };
         };
         requireBytes(at("contiguous, bytes"), bytes, want.bytes);
         requireBytes(at("contiguous, next IV"), next.bytes(), want.nextIV);
         const auto [lazyBytes, lazyNext] = encrypt ? Mode::encLazy(key, iv, chunked) : Mode::decLazy(key, iv, chunked);
-        requireBytes(at("chunked, bytes").chunks(chunked), lazyBytes.toStrict(), want.bytes);
-        requireBytes(at("chunked, next IV").chunks(chunked), lazyNext.bytes(), want.nextIV);
+        requireBytes(at("chunked, bytes", &chunked), lazyBytes.toStrict(), want.bytes);
+        requireBytes(at("chunked, next IV", &chunked), lazyNext.bytes(), want.nextIV);
     }
 }
 
@@ -167,11 +124,16 @@ void ecbMatchesTextbook(const CipherCase<K>& c) {
         const ChunkedByteString chunked = chunkByPlan(message, c.plan);
         for (const bool encrypt : {true, false}) {
             const ByteString want = textbookEcb(key, encrypt, message);
-            Context contiguous(direction("ECB", encrypt) + ", contiguous");
-            requireBytes(contiguous.key(c.key.size()).message(message.size()),
-                         encrypt ? zelkor::ecb(key, message) : zelkor::unEcb(key, message), want);
-            Context lazy(direction("ECB", encrypt) + ", chunked");
-            requireBytes(lazy.key(c.key.size()).message(message.size()).chunks(chunked),
+            const auto at = [&](const char* what, const ChunkedByteString* chunks = nullptr) {
+                return [&, what, chunks] {
+                    Context context(direction("ECB", encrypt) + ", " + what);
+                    context.key(c.key.size()).message(message.size());
+                    if (chunks) context.chunks(*chunks);
+                    return context;
+                };
+            };
+            requireBytes(at("contiguous"), encrypt ? zelkor::ecb(key, message) : zelkor::unEcb(key, message), want);
+            requireBytes(at("chunked", &chunked),
                          (encrypt ? zelkor::ecbLazy(key, chunked) : zelkor::unEcbLazy(key, chunked)).toStrict(), want);
         }
     }
@@ -187,10 +149,12 @@ void ivModeMatchesTextbook(const CipherCase<K>& c) {
 }
 
 // Operating on a||b equals operating on a, then on b from the IV returned.
-inline Context cutContext(const std::string& what, std::size_t keyBytes, std::size_t total, std::size_t cut) {
-    Context context(what);
-    context.key(keyBytes).message(total).part("cut after byte " + std::to_string(cut));
-    return context;
+inline auto cutContext(const char* mode, bool encrypt, const char* what, std::size_t keyBytes, std::size_t total,
+                       std::size_t cut) {
+    return [=] {
+        Context context(direction(mode, encrypt) + " in two parts, " + what);
+        return context.key(keyBytes).message(total).part("cut after byte " + std::to_string(cut));
+    };
 }
 
 template <BlockCipher K, class Mode>
@@ -205,10 +169,8 @@ void continuesFromNextIV(const K& key, std::size_t keyBytes, const IV<K>& iv, co
         const auto [allBytes, allNext] = op(iv, whole);
         const auto [aBytes, aNext] = op(iv, a);
         const auto [bBytes, bNext] = op(aNext, b);
-        const std::string what = direction(Mode::name, encrypt);
-        requireBytes(cutContext(what + " in two parts, bytes", keyBytes, whole.size(), cut), aBytes + bBytes,
-                     allBytes);
-        requireBytes(cutContext(what + " in two parts, next IV", keyBytes, whole.size(), cut), bNext.bytes(),
+        requireBytes(cutContext(Mode::name, encrypt, "bytes", keyBytes, whole.size(), cut), aBytes + bBytes, allBytes);
+        requireBytes(cutContext(Mode::name, encrypt, "next IV", keyBytes, whole.size(), cut), bNext.bytes(),
                      allNext.bytes());
     }
 }
@@ -220,9 +182,9 @@ void continuation(const CipherCase<K>& c) {
     const ByteString whole = wholeBlocksOf<K>(c.message);
     const std::size_t cut = wholeBlocksOf<K>(whole.take(c.shortLength)).size();
     const std::size_t keyBytes = c.key.size();
-    requireBytes(cutContext("ECB encryption in two parts", keyBytes, whole.size(), cut),
+    requireBytes(cutContext("ECB", true, "bytes", keyBytes, whole.size(), cut),
                  zelkor::ecb(key, whole.take(cut)) + zelkor::ecb(key, whole.drop(cut)), zelkor::ecb(key, whole));
-    requireBytes(cutContext("ECB decryption in two parts", keyBytes, whole.size(), cut),
+    requireBytes(cutContext("ECB", false, "bytes", keyBytes, whole.size(), cut),
                  zelkor::unEcb(key, whole.take(cut)) + zelkor::unEcb(key, whole.drop(cut)), zelkor::unEcb(key, whole));
     continuesFromNextIV<K, CbcMode>(key, keyBytes, iv, whole, cut);
     continuesFromNextIV<K, CfbMode>(key, keyBytes, iv, whole, cut);
@@ -241,8 +203,7 @@ void ctrCounterEdges(const CipherCase<K>& c) {
         std::vector<std::uint8_t> ivBytes = c.iv.vector();
         for (std::size_t i = b - (ones < b ? ones : b); i < b; ++i) ivBytes[i] = 0xff;
         const IV<K> iv = ivFrom<K>(ByteString(std::move(ivBytes)));
-        checkAgainstTextbook<K, CtrMode>(key, c.key.size(), iv, c.message, c.plan,
-                                         "IV ending in " + std::to_string(ones) + " bytes of ff");
+        checkAgainstTextbook<K, CtrMode>(key, c.key.size(), iv, c.message, c.plan, ones);
     }
 }
 
@@ -262,8 +223,10 @@ void keySensitivity(const CipherCase<K>& c) {
         changed[i] ^= c.keyMasks[i];
         const std::optional<K> other = K::buildKey(ByteString(std::move(changed)));
         if (!other) continue;
-        Context context("changing key byte " + std::to_string(i) + " left the encryption of a block unchanged");
-        require(other->encryptBlock(block) != encrypted, context.key(c.key.size()).message(block.size()));
+        require(other->encryptBlock(block) != encrypted, [&] {
+            Context context("changing key byte " + std::to_string(i) + " left the encryption of a block unchanged");
+            return context.key(c.key.size()).message(block.size());
+        });
     }
 }
 
@@ -278,35 +241,16 @@ void ivSensitivity(const CipherCase<K>& c) {
     const IV<K> other = ivFrom<K>(ByteString(std::move(changed)));
     const ByteString block = c.message.take(b);
     const auto unchanged = [&](const char* mode) {
-        Context context(std::string("changing IV byte ") + std::to_string(c.ivPosition) + " left the " + mode +
-                        " encryption of a block unchanged");
-        context.key(c.key.size()).message(block.size());
-        return context;
+        return [&, mode] {
+            Context context(std::string("changing IV byte ") + std::to_string(c.ivPosition) + " left the " + mode +
+                            " encryption of a block unchanged");
+            return context.key(c.key.size()).message(block.size());
+        };
     };
     require(zelkor::cbc(key, iv, block).first != zelkor::cbc(key, other, block).first, unchanged("CBC"));
     require(zelkor::cfb(key, iv, block).first != zelkor::cfb(key, other, block).first, unchanged("CFB"));
     require(zelkor::ofb(key, iv, block).first != zelkor::ofb(key, other, block).first, unchanged("OFB"));
     require(zelkor::ctr(key, iv, block).first != zelkor::ctr(key, other, block).first, unchanged("CTR"));
-}
-
-// Digests are compared with their ==; a failure shows their encodings.
-template <Hash D>
-void requireSameDigest(const Context& context, const D& actual, const D& expected) {
-    if (actual == expected) return;
-    requireBytes(context, actual.encode(), expected.encode());
-    failCase(context.text() + " (== fails although the encodings are equal)");
-}
-
-// The result of `call`, or a failed case naming the context and the exception.
-template <class Call>
-auto callOrFail(const Context& context, Call&& call) -> decltype(call()) {
-    std::string error;
-    try {
-        return call();
-    } catch (const std::exception& e) {
-        error = e.what();
-    }
-    failCase(context.text() + ": threw " + error);
 }
 
 template <Hash D>
@@ -329,9 +273,10 @@ void decodeNeedsOutputLength(const DigestCaseOf<D>& c) {
     for (std::size_t length = 0; length <= 2 * n; ++length) {
         const std::optional<D> decoded = D::decode(bytes.take(length));
         const auto of = [&](const char* what) {
-            Context context(what);
-            context.bytes("input", length).bytes("digest", n);
-            return context;
+            return [&, what] {
+                Context context(what);
+                return context.bytes("input", length).bytes("digest", n);
+            };
         };
         if (length < n) require(!decoded.has_value(), of("decode accepted too few bytes"));
         if (length == n) require(decoded.has_value(), of("decode refused a whole digest"));
@@ -349,9 +294,10 @@ void equalityUsesEveryByte(const DigestCaseOf<D>& c) {
         changed[i] ^= c.mask;
         const std::optional<D> other = D::decode(ByteString(std::move(changed)));
         const auto at = [&](const char* what) {
-            Context context(std::string(what) + " with byte " + std::to_string(i) + " changed");
-            context.bytes("digest", encoded.size()).message(c.message.size());
-            return context;
+            return [&, what] {
+                Context context(std::string(what) + " with byte " + std::to_string(i) + " changed");
+                return context.bytes("digest", encoded.size()).message(c.message.size());
+            };
         };
         require(other.has_value(), at("decode refused a digest"));
         require(!(*other == digest), at("== holds for a digest"));
@@ -369,8 +315,9 @@ void chunkedEqualsContiguous(const DigestCaseOf<D>& c) {
         if (offset > 1 && offset + 1 != b && length % kLengthStride != c.lengthStart) continue;
         const ByteString message = c.message.take(length);
         const ChunkedByteString chunked = chunkByPlan(message, c.plan);
-        requireSameDigest(Context("hash of chunks != hash of the contiguous message").message(length).chunks(chunked),
-                          D::hash(chunked), D::hash(message));
+        requireSameDigest(
+            [&] { return Context("hash of chunks != hash of the contiguous message").message(length).chunks(chunked); },
+            D::hash(chunked), D::hash(message));
     }
 }
 
@@ -386,14 +333,15 @@ void ownHmacMatchesGeneric(const DigestCaseOf<D>& c) {
     for (const std::size_t keyLength : keyLengths) {
         const ByteString key = c.key.take(keyLength);
         const D generic = zelkor::detail::genericHmac<D>(key, {message});
-        Context contiguous("own hmac != RFC 2104 hmac, contiguous");
-        contiguous.key(keyLength).message(message.size());
-        const D own = callOrFail(contiguous, [&] { return zelkor::detail::ownHmac<D>(key, message); });
-        requireSameDigest(contiguous, own, generic);
-        Context lazy("own hmac != RFC 2104 hmac, chunked");
-        lazy.key(keyLength).message(message.size()).chunks(chunked);
-        const D ownLazy = callOrFail(lazy, [&] { return zelkor::detail::ownHmac<D>(key, chunked); });
-        requireSameDigest(lazy, ownLazy, generic);
+        const auto contiguous = [&] {
+            return Context("own hmac != RFC 2104 hmac, contiguous").key(keyLength).message(message.size());
+        };
+        const auto lazy = [&] {
+            return Context("own hmac != RFC 2104 hmac, chunked").key(keyLength).message(message.size()).chunks(chunked);
+        };
+        requireSameDigest(contiguous, callOrFail([&] { return zelkor::detail::ownHmac<D>(key, message); }, contiguous),
+                          generic);
+        requireSameDigest(lazy, callOrFail([&] { return zelkor::detail::ownHmac<D>(key, chunked); }, lazy), generic);
     }
 }
 
