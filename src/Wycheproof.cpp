@@ -24,10 +24,16 @@ struct Node {
     enum class Type { Object, Array, String, Integer, Other };
     Type type = Type::Other;
     std::string text;  // String: the value; Integer: decimal; Other scalars: their JSON
-    std::vector<std::pair<std::string, Node>> members;
+    struct Member;  // a pair of Node would need Node complete (libstdc++ under clang)
+    std::vector<Member> members;
     std::vector<Node> elements;
     std::size_t begin = 0;  // containers only: offset of "{" or "["
     std::size_t end = 0;    // containers only: offset past "}" or "]"
+};
+
+struct Node::Member {
+    std::string name;
+    Node value;
 };
 
 // The parser's input: the file's characters, noting how far it has read, so
@@ -108,7 +114,7 @@ private:
             return root_;
         }
         Node& parent = *stack_.back();
-        if (parent.type == Node::Type::Object) return parent.members.emplace_back(std::move(key_), std::move(node)).second;
+        if (parent.type == Node::Type::Object) return parent.members.emplace_back(Node::Member{std::move(key_), std::move(node)}).value;
         return parent.elements.emplace_back(std::move(node));
     }
     bool scalar(Node::Type type, std::string text) {
