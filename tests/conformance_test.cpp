@@ -160,12 +160,13 @@ TEST(Conformance, DigestFaults) {
 
 // A failure names the lengths it used, which the drawn case alone does not.
 TEST(Conformance, FailuresNameTheLengthsTheyUsed) {
-    const auto refusing = outcomes(tests::makeHashConformanceTests<testsupport::HmacRefusesEmptyKey<reference::SHA1>>());
+    using testsupport::HmacRefusesEmptyKey, testsupport::RestartsAtChunkBoundaries;
+    const auto refusing = outcomes(tests::makeHashConformanceTests<HmacRefusesEmptyKey<reference::SHA1>>());
     const std::string hmac = refusing.at("OwnHMACMatchesGeneric").message;
     EXPECT_NE(hmac.find("own hmac != RFC 2104 hmac, contiguous: key of 0 bytes, message of "), std::string::npos)
         << hmac;
     EXPECT_NE(hmac.find("threw empty HMAC key"), std::string::npos) << hmac;
-    const auto restarting = outcomes(tests::makeHashConformanceTests<testsupport::RestartsAtChunkBoundaries<reference::SHA1>>());
+    const auto restarting = outcomes(tests::makeHashConformanceTests<RestartsAtChunkBoundaries<reference::SHA1>>());
     const std::string chunked = restarting.at("ChunkedEqualsContiguous").message;
     EXPECT_NE(chunked.find("hash of chunks != hash of the contiguous message: message of "), std::string::npos)
         << chunked;

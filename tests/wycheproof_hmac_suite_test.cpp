@@ -112,7 +112,8 @@ TEST(WycheproofHmacSuite, InvalidTestFailsWhenTheTagMatches) {
     ASSERT_EQ(failed.size(), 1u);
     EXPECT_EQ(failed[0].path, "hmac_sha256_test.json-1");
     EXPECT_NE(failed[0].outcome.message.find(
-                  "(comment \"the tag of a valid test, given as invalid\", flags [], result invalid, tagSize 128 bits)\n"
+                  "(comment \"the tag of a valid test, given as invalid\", flags [], result invalid, "
+                  "tagSize 128 bits)\n"
                   "the HMAC of contiguous input cut to 16 bytes equals the tag of this invalid test: "
                   "\"b175b57d89ea6cb606fb3363f2538abd\" (from "),
               std::string::npos)

@@ -199,15 +199,35 @@ template <Hash D> std::vector<Test> makeSHA3_512WycheproofHMACTests() {
 }
 
 template <Hash D> std::vector<Test> makeSHA1WycheproofHMACTests(const D&) { return makeSHA1WycheproofHMACTests<D>(); }
-template <Hash D> std::vector<Test> makeSHA224WycheproofHMACTests(const D&) { return makeSHA224WycheproofHMACTests<D>(); }
-template <Hash D> std::vector<Test> makeSHA256WycheproofHMACTests(const D&) { return makeSHA256WycheproofHMACTests<D>(); }
-template <Hash D> std::vector<Test> makeSHA384WycheproofHMACTests(const D&) { return makeSHA384WycheproofHMACTests<D>(); }
-template <Hash D> std::vector<Test> makeSHA512WycheproofHMACTests(const D&) { return makeSHA512WycheproofHMACTests<D>(); }
-template <Hash D> std::vector<Test> makeSHA512_224WycheproofHMACTests(const D&) { return makeSHA512_224WycheproofHMACTests<D>(); }
-template <Hash D> std::vector<Test> makeSHA512_256WycheproofHMACTests(const D&) { return makeSHA512_256WycheproofHMACTests<D>(); }
-template <Hash D> std::vector<Test> makeSHA3_224WycheproofHMACTests(const D&) { return makeSHA3_224WycheproofHMACTests<D>(); }
-template <Hash D> std::vector<Test> makeSHA3_256WycheproofHMACTests(const D&) { return makeSHA3_256WycheproofHMACTests<D>(); }
-template <Hash D> std::vector<Test> makeSHA3_384WycheproofHMACTests(const D&) { return makeSHA3_384WycheproofHMACTests<D>(); }
-template <Hash D> std::vector<Test> makeSHA3_512WycheproofHMACTests(const D&) { return makeSHA3_512WycheproofHMACTests<D>(); }
+template <Hash D> std::vector<Test> makeSHA224WycheproofHMACTests(const D&) {
+    return makeSHA224WycheproofHMACTests<D>();
+}
+template <Hash D> std::vector<Test> makeSHA256WycheproofHMACTests(const D&) {
+    return makeSHA256WycheproofHMACTests<D>();
+}
+template <Hash D> std::vector<Test> makeSHA384WycheproofHMACTests(const D&) {
+    return makeSHA384WycheproofHMACTests<D>();
+}
+template <Hash D> std::vector<Test> makeSHA512WycheproofHMACTests(const D&) {
+    return makeSHA512WycheproofHMACTests<D>();
+}
+template <Hash D> std::vector<Test> makeSHA512_224WycheproofHMACTests(const D&) {
+    return makeSHA512_224WycheproofHMACTests<D>();
+}
+template <Hash D> std::vector<Test> makeSHA512_256WycheproofHMACTests(const D&) {
+    return makeSHA512_256WycheproofHMACTests<D>();
+}
+template <Hash D> std::vector<Test> makeSHA3_224WycheproofHMACTests(const D&) {
+    return makeSHA3_224WycheproofHMACTests<D>();
+}
+template <Hash D> std::vector<Test> makeSHA3_256WycheproofHMACTests(const D&) {
+    return makeSHA3_256WycheproofHMACTests<D>();
+}
+template <Hash D> std::vector<Test> makeSHA3_384WycheproofHMACTests(const D&) {
+    return makeSHA3_384WycheproofHMACTests<D>();
+}
+template <Hash D> std::vector<Test> makeSHA3_512WycheproofHMACTests(const D&) {
+    return makeSHA3_512WycheproofHMACTests<D>();
+}
 
 }  // namespace zelkor::tests
