@@ -84,6 +84,18 @@ std::vector<Test> allSuites() {
         testGroup("SHA3_384_Monte", makeSHA3_384MonteTests<ref::SHA3_384>()),
         testGroup("SHA3_512_Monte", makeSHA3_512MonteTests<ref::SHA3_512>()),
         conformance(),
+        // Wycheproof HMAC, truncated tags included.
+        testGroup("HMAC_SHA1_Wycheproof", makeSHA1WycheproofHMACTests<ref::SHA1>()),
+        testGroup("HMAC_SHA224_Wycheproof", makeSHA224WycheproofHMACTests<ref::SHA224>()),
+        testGroup("HMAC_SHA256_Wycheproof", makeSHA256WycheproofHMACTests<ref::SHA256>()),
+        testGroup("HMAC_SHA384_Wycheproof", makeSHA384WycheproofHMACTests<ref::SHA384>()),
+        testGroup("HMAC_SHA512_Wycheproof", makeSHA512WycheproofHMACTests<ref::SHA512>()),
+        testGroup("HMAC_SHA512_224_Wycheproof", makeSHA512_224WycheproofHMACTests<ref::SHA512_224>()),
+        testGroup("HMAC_SHA512_256_Wycheproof", makeSHA512_256WycheproofHMACTests<ref::SHA512_256>()),
+        testGroup("HMAC_SHA3_224_Wycheproof", makeSHA3_224WycheproofHMACTests<ref::SHA3_224>()),
+        testGroup("HMAC_SHA3_256_Wycheproof", makeSHA3_256WycheproofHMACTests<ref::SHA3_256>()),
+        testGroup("HMAC_SHA3_384_Wycheproof", makeSHA3_384WycheproofHMACTests<ref::SHA3_384>()),
+        testGroup("HMAC_SHA3_512_Wycheproof", makeSHA3_512WycheproofHMACTests<ref::SHA3_512>()),
     };
 }
 

@@ -4,8 +4,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
-#include <memory>
 #include <map>
+#include <memory>
+#include <string>
 #include <typeinfo>
 #include <unordered_map>
 #include <unordered_set>
@@ -212,6 +213,40 @@ public:
     }
 };
 
+// GoogleTest reads a filter as positive patterns, then "-" and negative ones;
+// a "-" meant as part of a test name ("*-conf*") thus silently excludes
+// nothing. When a filter holding "-" selects every test, one line says how it
+// was read.
+class FilterWarning : public ::testing::EmptyTestEventListener {
+public:
+    void OnTestProgramStart(const ::testing::UnitTest& unit) override {
+        const std::string filter = GTEST_FLAG_GET(filter);
+        const std::size_t dash = filter.find('-');
+        if (dash == std::string::npos || !selectsEveryTest(unit)) return;
+        const std::string positive = dash == 0 ? "*" : filter.substr(0, dash);
+        std::printf("zelkor-tests: warning: --gtest_filter='%s' selects every test: GoogleTest reads it as run '%s' "
+                    "except '%s'; write a '-' inside a test name as '?'\n",
+                    filter.c_str(), positive.c_str(), filter.substr(dash + 1).c_str());
+        std::fflush(stdout);
+    }
+
+private:
+    // Every test outside other shards runs (with no test at all, none is
+    // "every test").
+    static bool selectsEveryTest(const ::testing::UnitTest& unit) {
+        int tests = 0;
+        for (int i = 0; i < unit.total_test_suite_count(); ++i) {
+            const auto& suite = *unit.GetTestSuite(i);
+            for (int j = 0; j < suite.total_test_count(); ++j) {
+                const auto& info = *suite.GetTestInfo(j);
+                if (!info.should_run() && !info.is_in_another_shard()) return false;
+                ++tests;
+            }
+        }
+        return tests > 0;
+    }
+};
+
 }  // namespace
 
 void registerTests(const std::vector<Test>& tests, const std::string& suite) {
@@ -222,6 +257,7 @@ void registerTests(const std::vector<Test>& tests, const std::string& suite) {
 int defaultMain(const std::vector<Test>& tests, int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     registerTests(tests, "");
+    ::testing::UnitTest::GetInstance()->listeners().Append(new FilterWarning);
     ::testing::UnitTest::GetInstance()->listeners().Append(new SummaryPrinter);
     return RUN_ALL_TESTS();
 }

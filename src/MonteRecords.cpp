@@ -27,8 +27,8 @@ MonteChainRecord chainOf(CaseOrigin origin, const Record& record) {
 
 std::vector<MonteChainRecord> monteChains(std::string_view familyDir, std::string_view fileName,
                                           const std::shared_ptr<detail::VectorUsage>& usage) {
-    const auto files = detail::loadVectorDirectory(familyDir, "Seed",
-                                                   [fileName](std::string_view name) { return name == fileName; });
+    const auto files = detail::loadVectorDirectory(
+        familyDir, "Seed", [fileName](std::string_view name) { return name == fileName; }, {"COUNT", "MD"});
     std::vector<MonteChainRecord> chains;
     for (const auto& file : files) {
         usage->addFile(file.recordCount());
@@ -37,6 +37,7 @@ std::vector<MonteChainRecord> monteChains(std::string_view familyDir, std::strin
             for (std::size_t r = 0; r < records.size(); ++r) {
                 chains.push_back(chainOf(file.origin(c, r, usage), records[r]));
                 const auto& checkpoints = chains.back().checkpoints;
+                usage->addCheckpoints(checkpoints.size());
                 const bool usable = std::any_of(checkpoints.begin(), checkpoints.end(),
                                                 [](const MonteCheckpoint& checkpoint) { return checkpoint.md; });
                 if (usable) usage->use();

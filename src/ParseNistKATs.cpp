@@ -199,14 +199,22 @@ Field bodyField(std::string_view line) {
     return field;
 }
 
+bool holdsField(const Record& record, std::string_view name) {
+    for (const Field& field : record) {
+        if (field.name == name) return true;
+    }
+    return false;
+}
+
 // Groups cleaned lines, one at a time, into categories of properties and
 // records. With a sink, each record is handed over as soon as it is complete
 // (the next record or category starts, or the text ends) instead of being kept.
 // Records kept have the number of their first line kept beside them.
 class CategoryBuilder {
 public:
-    explicit CategoryBuilder(std::string_view recordKey, detail::RecordSink sink = {})
-        : recordKey_(recordKey), sink_(std::move(sink)) {}
+    explicit CategoryBuilder(std::string_view recordKey, detail::RecordSink sink = {},
+                             detail::RepeatedFieldHandler onRepeat = {})
+        : recordKey_(recordKey), sink_(std::move(sink)), onRepeat_(std::move(onRepeat)) {}
 
     void add(std::string_view line, std::size_t lineNumber = 0) {
         if (!line.empty() && line.front() == '[') addHeader(line);
@@ -251,6 +259,8 @@ private:
             recordLine_ = lineNumber;
         } else if (records.empty()) {
             return;  // before the first key: belongs to no record
+        } else if (onRepeat_ && holdsField(records.back(), field.name)) {
+            onRepeat_(field, lineNumber);
         }
         records.back().push_back(std::move(field));
     }
@@ -264,6 +274,7 @@ private:
 
     std::string_view recordKey_;
     detail::RecordSink sink_;
+    detail::RepeatedFieldHandler onRepeat_;
     std::vector<Category> categories_;
     std::vector<std::vector<std::size_t>> recordLines_;
     std::size_t recordLine_ = 0;  // of the record being built
@@ -286,8 +297,8 @@ class CategoryStream::Builder : public CategoryBuilder {
     using CategoryBuilder::CategoryBuilder;
 };
 
-CategoryStream::CategoryStream(std::string_view recordKey, RecordSink sink)
-    : builder_(std::make_unique<Builder>(recordKey, std::move(sink))) {}
+CategoryStream::CategoryStream(std::string_view recordKey, RecordSink sink, RepeatedFieldHandler onRepeat)
+    : builder_(std::make_unique<Builder>(recordKey, std::move(sink), std::move(onRepeat))) {}
 
 CategoryStream::~CategoryStream() = default;
 

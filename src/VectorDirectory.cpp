@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstring>
 #include <memory>
+#include <string>
 #include <utility>
 
 #include "zelkor/tests/Paths_zelkor_tests.hpp"
@@ -62,9 +63,19 @@ std::vector<std::string> listDirectory(const std::string& dir) {
     }
 }
 
-bool isNonDirectory(const std::string& path) {
+bool isSymbolicLink(const std::string& path) {
     struct stat status {};
-    return ::stat(path.c_str(), &status) == 0 && !S_ISDIR(status.st_mode);
+    return ::lstat(path.c_str(), &status) == 0 && S_ISLNK(status.st_mode);
+}
+
+// An entry named like a vector file whose status cannot be read: a broken
+// installation, which must not lose its vectors without a sign.
+[[noreturn]] void throwUnreadableStatus(const std::string& path, int error) {
+    if (isSymbolicLink(path)) {
+        const char* kind = error == ELOOP ? "a symbolic link loop" : "a dangling symbolic link";
+        throw VectorFileError("vector file '" + path + "' is " + kind + " (" + std::strerror(error) + ")");
+    }
+    throwOsError("cannot read the status of vector file", path, error);
 }
 
 // Opens a vector file for reading and refuses anything but a regular file
@@ -81,14 +92,25 @@ FileDescriptor openRegularFile(const std::string& path, off_t& size) {
     return fd;
 }
 
+// Refuses a field given twice in one record, unless its name is repeatable:
+// keeping either value silently could test against the wrong one.
+RepeatedFieldHandler refuseRepeats(const std::string& path, const std::vector<std::string_view>& repeatable) {
+    return [&path, &repeatable](const Field& field, std::size_t line) {
+        if (std::find(repeatable.begin(), repeatable.end(), field.name) != repeatable.end()) return;
+        throw VectorParseError("vector file '" + path + "' line " + std::to_string(line) + ": field '" + field.name +
+                               "' given twice in one record");
+    };
+}
+
 // Parses a regular file while reading it, so that its text is never held
 // whole. Reads at most the size the file had when it was opened, so a file
 // that keeps growing is not followed.
 std::vector<Category> readAndParse(const std::string& path, std::string_view recordKey, RecordSink sink,
+                                   const std::vector<std::string_view>& repeatable,
                                    std::vector<std::vector<std::size_t>>* recordLines = nullptr) {
     off_t size = 0;
     const FileDescriptor fd = openRegularFile(path, size);
-    CategoryStream stream(recordKey, std::move(sink));
+    CategoryStream stream(recordKey, std::move(sink), refuseRepeats(path, repeatable));
     std::vector<char> buffer(1 << 20);
     for (auto left = static_cast<std::size_t>(size); left > 0;) {
         const ssize_t got = ::read(fd.get(), buffer.data(), std::min(buffer.size(), left));
@@ -111,7 +133,13 @@ std::vector<std::string> keptPaths(std::string_view familyDir,
     std::vector<std::string> paths;
     for (const auto& name : listDirectory(dir)) {
         std::string path = joinPath(dir, name);
-        if (!isNonDirectory(path)) continue;
+        struct stat status {};
+        if (::stat(path.c_str(), &status) != 0) {
+            const int error = errno;
+            if (keep && !keep(name)) continue;
+            throwUnreadableStatus(path, error);
+        }
+        if (S_ISDIR(status.st_mode)) continue;
         if (keep && !keep(name)) continue;
         paths.push_back(std::move(path));
     }
@@ -121,11 +149,12 @@ std::vector<std::string> keptPaths(std::string_view familyDir,
 }  // namespace
 
 std::vector<LoadedFile> loadVectorDirectory(std::string_view familyDir, std::string_view recordKey,
-                                            const std::function<bool(std::string_view fileName)>& keep) {
+                                            const std::function<bool(std::string_view fileName)>& keep,
+                                            const std::vector<std::string_view>& repeatable) {
     std::vector<LoadedFile> files;
     for (auto& path : keptPaths(familyDir, keep)) {
         LoadedFile file{std::move(path), {}, {}};
-        file.categories = readAndParse(file.path, recordKey, {}, &file.recordLines);
+        file.categories = readAndParse(file.path, recordKey, {}, repeatable, &file.recordLines);
         files.push_back(std::move(file));
     }
     return files;
@@ -136,11 +165,32 @@ void forEachVectorRecord(std::string_view familyDir, std::string_view recordKey,
                          VectorUsage& usage) {
     for (const auto& path : keptPaths(familyDir, keep)) {
         usage.addFile(0);
-        readAndParse(path, recordKey, [&](const std::vector<Property>& properties, Record&& record, std::size_t line) {
-            usage.addRecords(1);
-            onRecord(path, line, properties, std::move(record));
-        });
+        readAndParse(
+            path, recordKey,
+            [&](const std::vector<Property>& properties, Record&& record, std::size_t line) {
+                usage.addRecords(1);
+                onRecord(path, line, properties, std::move(record));
+            },
+            {});
     }
+}
+
+std::string readVectorFileText(const std::string& path) {
+    off_t size = 0;
+    const FileDescriptor fd = openRegularFile(path, size);
+    std::string text(static_cast<std::size_t>(size), '\0');
+    std::size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t got = ::read(fd.get(), text.data() + done, text.size() - done);
+        if (got == 0) break;
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            throwOsError("cannot read vector file", path, errno);
+        }
+        done += static_cast<std::size_t>(got);
+    }
+    text.resize(done);
+    return text;
 }
 
 std::string vectorDirectoryPath(std::string_view familyDir) {

@@ -15,8 +15,11 @@ void VectorUsage::skip(std::string_view reason, std::size_t count) {
 
 std::string VectorUsage::describe() const {
     std::string out = directory_ + ": " + std::to_string(files_) + (files_ == 1 ? " file, " : " files, ") +
-                      std::to_string(records_) + (records_ == 1 ? " record read: " : " records read: ") +
-                      std::to_string(used_) + " used";
+                      std::to_string(records_) + (records_ == 1 ? " record" : " records");
+    if (checkpoints_ > 0) {
+        out += " (" + std::to_string(checkpoints_) + (checkpoints_ == 1 ? " checkpoint)" : " checkpoints)");
+    }
+    out += " read: " + std::to_string(used_) + " used";
     std::size_t skippedCount = 0;
     for (const auto& [reason, count] : skipped_) skippedCount += count;
     if (skippedCount == 0) return out;

@@ -158,6 +158,24 @@ TEST(Conformance, DigestFaults) {
     expectDigestKilledBy<testsupport::LongHmacKeyNotHashed<reference::SHA384>>({"OwnHMACMatchesGeneric"});
 }
 
+// A failure names the lengths it used, which the drawn case alone does not.
+TEST(Conformance, FailuresNameTheLengthsTheyUsed) {
+    using testsupport::HmacRefusesEmptyKey, testsupport::RestartsAtChunkBoundaries;
+    const auto refusing = outcomes(tests::makeHashConformanceTests<HmacRefusesEmptyKey<reference::SHA1>>());
+    const std::string hmac = refusing.at("OwnHMACMatchesGeneric").message;
+    EXPECT_NE(hmac.find("own hmac != RFC 2104 hmac, contiguous: key of 0 bytes, message of "), std::string::npos)
+        << hmac;
+    EXPECT_NE(hmac.find("threw empty HMAC key"), std::string::npos) << hmac;
+    const auto restarting = outcomes(tests::makeHashConformanceTests<RestartsAtChunkBoundaries<reference::SHA1>>());
+    const std::string chunked = restarting.at("ChunkedEqualsContiguous").message;
+    EXPECT_NE(chunked.find("hash of chunks != hash of the contiguous message: message of "), std::string::npos)
+        << chunked;
+    EXPECT_NE(chunked.find(" bytes, chunk sizes ["), std::string::npos) << chunked;
+    const std::string cfb = outcomes(tests::makeBlockCipherConformanceTests<mutants::Cfb8Feedback>())
+                                .at("CFBMatchesTextbook").message;
+    EXPECT_NE(cfb.find("CFB encryption, contiguous, bytes: key of 16 bytes, message of "), std::string::npos) << cfb;
+}
+
 // Members that look like replacements but do not fit: a compile error in the
 // modes and hmac, seen here through the checks they use.
 struct CbcNotConst : mutants::Wrapper<CbcNotConst> {

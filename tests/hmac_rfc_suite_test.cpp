@@ -45,7 +45,7 @@ void expectSevenPassingCases(const std::string& file, Build build) {
 TEST(RfcHmacSuite, SevenCasesPerAlgorithmPassingOnTwoImplementationsFailingOnDroppedTail) {
     using namespace testsupport;
     expectSevenPassingCases<reference::MD5, NettleMD5>(
-        "rfc-2202-md5.txt", []<class D>() { return tests::makeMD5HMACTests<D>(); });
+        "rfc-2202-md5.txt", []<class D>() { return tests::makeMD5RFCHMACTests<D>(); });
     expectSevenPassingCases<reference::SHA1, NettleSHA1>(
         "rfc-2202-sha1.txt", []<class D>() { return tests::makeSHA1RFCHMACTests<D>(); });
     expectSevenPassingCases<reference::SHA224, NettleSHA224>(
@@ -56,6 +56,12 @@ TEST(RfcHmacSuite, SevenCasesPerAlgorithmPassingOnTwoImplementationsFailingOnDro
         "rfc-4231-sha384.txt", []<class D>() { return tests::makeSHA384RFCHMACTests<D>(); });
     expectSevenPassingCases<reference::SHA512, NettleSHA512>(
         "rfc-4231-sha512.txt", []<class D>() { return tests::makeSHA512RFCHMACTests<D>(); });
+}
+
+TEST(RfcHmacSuite, MD5HMACIsTheOlderNameOfMD5RFCHMAC) {
+    testsupport::ScopedDataDir dataDir(testsupport::sourceDataDir());
+    EXPECT_EQ(testsupport::names(tests::makeMD5HMACTests(reference::MD5{})),
+              testsupport::names(tests::makeMD5RFCHMACTests(reference::MD5{})));
 }
 
 TEST(RfcHmacSuite, NistRecordsAreBlindToADroppedTail) {

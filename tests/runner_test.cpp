@@ -132,6 +132,14 @@ TEST(Runner, HyphenInANameIsSelectedWithAQuestionMark) {
     EXPECT_TRUE(contains(run.output, "[       OK ] Names.a-b")) << run.output;
 }
 
+TEST(Runner, FilterWithAHyphenThatSelectsEveryTestIsReportedOnce) {
+    const std::string warning = "selects every test: GoogleTest reads it as run '*' except 'probe*'";
+    const ProbeRun all = runProbe("--gtest_filter='*-probe*'");
+    EXPECT_TRUE(contains(all.output, "warning: --gtest_filter='*-probe*' " + warning)) << all.output;
+    const ProbeRun some = runProbe("--gtest_filter='Names.*-*dup*'");
+    EXPECT_FALSE(contains(some.output, "warning:")) << some.output;
+}
+
 TEST(Runner, LeavesOutsideAnyGroupGoToTheDefaultSuite) {
     const ProbeRun run = runProbe("--gtest_filter=zelkor_tests.loose");
     EXPECT_EQ(run.status, 0) << run.output;

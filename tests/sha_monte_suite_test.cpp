@@ -98,6 +98,14 @@ TEST(ShaMonteSuite, CasesRunInParallelShareOneChain) {
     EXPECT_EQ(Counting::calls, 100 * 1000);
 }
 
+TEST(ShaMonteSuite, SummaryCountsTheCheckpointsOfTheRecord) {
+    testsupport::ScopedDataDir dataDir(testsupport::sourceDataDir());
+    const auto suite = tests::makeSHA1MonteTests<reference::SHA1>();
+    const std::string usage = std::get<tests::TestCase>(suite.at(0).node).origin.usage->describe();
+    EXPECT_TRUE(usage.ends_with("KAT_SHA_MONTE/SHA1Monte.rsp: 1 file, 1 record (100 checkpoints) read: 1 used"))
+        << usage;
+}
+
 TEST(ShaMonteSuite, ACaseRunAloneComputesTheChainUpToItsCheckpoint) {
     testsupport::ScopedDataDir dataDir(testsupport::sourceDataDir());
     const auto suite = tests::makeSHA256MonteTests(Counting::hash(ByteString{}));

@@ -178,11 +178,46 @@ TEST(LoadVectorDirectory, KeepsFilesAndLinksToFilesOnly) {
     data.write("../outside.rsp", "K = 2\n");
     fs::create_symlink(data.root() + "/Test/outside.rsp", data.family() + "/link.rsp");
     fs::create_symlink(data.root() + "/Test", data.family() + "/dirlink");
-    fs::create_symlink(data.root() + "/nowhere", data.family() + "/dangling.rsp");
     const ScopedDataDir dir(data.root());
     auto paths = pathsOf(loadVectorDirectory("KAT_X", "K"));
     std::sort(paths.begin(), paths.end());  // only the set matters here
     EXPECT_EQ(paths, (std::vector<std::string>{file, data.family() + "/link.rsp"}));
+}
+
+// A broken link named like a vector file is an error naming it; one named
+// like no file the suite reads is passed over.
+TEST(LoadVectorDirectory, DanglingLinkAndLinkLoopNamedLikeVectorFilesAreErrors) {
+    const TempDataDir data;
+    data.write("file.rsp", "K = 1\n");
+    const std::string dangling = data.family() + "/dangling.rsp";
+    fs::create_symlink(data.root() + "/nowhere", dangling);
+    const ScopedDataDir dir(data.root());
+    const std::string message = errorOf("KAT_X");
+    EXPECT_NE(message.find("vector file '" + dangling + "' is a dangling symbolic link"), std::string::npos)
+        << message;
+    const auto rspOnly = [](std::string_view name) { return name.ends_with(".rsp"); };
+    fs::remove(dangling);
+    const std::string loop = data.family() + "/loop.rsp";
+    fs::create_symlink(loop, loop);
+    fs::create_symlink(data.root() + "/nowhere", data.family() + "/notes.txt");
+    try {
+        loadVectorDirectory("KAT_X", "K", rspOnly);
+        ADD_FAILURE() << "no error for " << loop;
+    } catch (const VectorFileError& e) {
+        EXPECT_NE(std::string(e.what()).find("vector file '" + loop + "' is a symbolic link loop"), std::string::npos)
+            << e.what();
+    }
+    fs::remove(loop);
+    EXPECT_EQ(loadVectorDirectory("KAT_X", "K", rspOnly).size(), 1u);
+}
+
+TEST(LoadVectorDirectory, RecordGivingAFieldTwiceIsAParseErrorNamingFieldFileAndLine) {
+    const TempDataDir data;
+    const std::string path = data.write("a.rsp", "K = 1\nV = 1\n\nK = 2\nV = 2\nW = 0\nV = 3\n");
+    const ScopedDataDir dir(data.root());
+    const std::string message = errorOf("KAT_X");
+    EXPECT_EQ(message, "vector file '" + path + "' line 7: field 'V' given twice in one record");
+    EXPECT_EQ(loadVectorDirectory("KAT_X", "K", {}, {"V"}).at(0).recordCount(), 2u);
 }
 
 TEST(LoadVectorDirectory, DirectoryOfSubdirectoriesOnlyGivesNoFiles) {

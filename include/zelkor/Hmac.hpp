@@ -9,6 +9,7 @@
 #include <concepts>
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -60,13 +61,16 @@ concept OwnHmacFits = requires(const ByteString& key, const ByteString& m, const
 };
 
 // D's own hmac for either form of the message; one that does not fit is a
-// compile error rather than passed over.
+// compile error rather than passed over. Every caller, the conformance check
+// included, comes through here, so the error is this assertion alone and not
+// a conversion failure deep inside the library.
 template <class D, class Message>
 D ownHmac(const ByteString& key, const Message& message) {
     static_assert(OwnHmacFits<D>,
                   "D::hmac must be callable as: static D hmac(const ByteString& key, const ByteString&) "
                   "and static D hmac(const ByteString& key, const ChunkedByteString&)");
-    return D::hmac(key, message);
+    if constexpr (OwnHmacFits<D>) return D::hmac(key, message);
+    else std::abort();  // not reached: the assertion above has already failed the build
 }
 
 }  // namespace detail

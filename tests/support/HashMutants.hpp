@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstddef>
 #include <optional>
+#include <stdexcept>
 #include <utility>
 #include <vector>
 
@@ -211,6 +212,73 @@ struct LaxEncoding {
     }
     friend bool operator==(const LaxEncoding& a, const LaxEncoding& b) {
         return a.encode().take(kBytes - 1) == b.encode().take(kBytes - 1);
+    }
+};
+
+// Own HMAC that refuses an empty key, as some libraries do; right for every
+// other key.
+template <Hash D>
+struct HmacRefusesEmptyKey : DigestWrapper<HmacRefusesEmptyKey<D>, D> {
+    using DigestWrapper<HmacRefusesEmptyKey, D>::DigestWrapper;
+
+    static HmacRefusesEmptyKey hash(const ByteString& message) { return HmacRefusesEmptyKey(D::hash(message)); }
+    static HmacRefusesEmptyKey hash(const ChunkedByteString& message) {
+        return HmacRefusesEmptyKey(D::hash(message));
+    }
+    template <class Message>
+    static HmacRefusesEmptyKey hmac(const ByteString& key, const Message& message) {
+        if (key.size() == 0) throw std::invalid_argument("empty HMAC key");
+        return HmacRefusesEmptyKey(zelkor::hmac<D>(key, message));
+    }
+};
+
+// Own HMAC that pads (or hashes) the key to 64 bytes, SHA-2's block, whatever
+// the digest: right for MD5, SHA-1 and SHA-224/256, wrong for SHA-3, whose
+// HMAC block is its rate.
+template <Hash D>
+struct HmacKeyBlockOf64Bytes : DigestWrapper<HmacKeyBlockOf64Bytes<D>, D> {
+    using DigestWrapper<HmacKeyBlockOf64Bytes, D>::DigestWrapper;
+
+    static HmacKeyBlockOf64Bytes hash(const ByteString& message) { return HmacKeyBlockOf64Bytes(D::hash(message)); }
+    static HmacKeyBlockOf64Bytes hash(const ChunkedByteString& message) {
+        return HmacKeyBlockOf64Bytes(D::hash(message));
+    }
+    template <class Message>
+    static HmacKeyBlockOf64Bytes hmac(const ByteString& key, const Message& message) {
+        return HmacKeyBlockOf64Bytes(zelkor::hmac<Block64>(key, message).inner);
+    }
+
+private:
+    // D seen with a block of 512 bits, for the generic HMAC.
+    struct Block64 {
+        static constexpr int outputLength = D::outputLength;
+        static constexpr int blockLength = 512;
+        D inner;
+        static Block64 hash(const ByteString& m) { return {D::hash(m)}; }
+        static Block64 hash(const ChunkedByteString& m) { return {D::hash(m)}; }
+        ByteString encode() const { return inner.encode(); }
+        static std::optional<Block64> decode(const ByteString& bytes) {
+            std::optional<D> d = D::decode(bytes);
+            if (!d) return std::nullopt;
+            return Block64{std::move(*d)};
+        }
+        friend bool operator==(const Block64&, const Block64&) = default;
+    };
+};
+
+// HMAC over SHA-512/256 computed as HMAC-SHA-512 cut to 32 bytes: the
+// truncated tag of the wrong construction (RFC 4868's HMAC-SHA-512-256 is
+// not HMAC over SHA-512/256). Hashing is right.
+template <Hash D512_256, Hash D512>
+struct HmacIsTruncatedHmacSHA512 : DigestWrapper<HmacIsTruncatedHmacSHA512<D512_256, D512>, D512_256> {
+    using Self = HmacIsTruncatedHmacSHA512;
+    using DigestWrapper<Self, D512_256>::DigestWrapper;
+
+    static Self hash(const ByteString& message) { return Self(D512_256::hash(message)); }
+    static Self hash(const ChunkedByteString& message) { return Self(D512_256::hash(message)); }
+    template <class Message>
+    static Self hmac(const ByteString& key, const Message& message) {
+        return Self(*D512_256::decode(zelkor::hmac<D512>(key, message).encode()));
     }
 };
 

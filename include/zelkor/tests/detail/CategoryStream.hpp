@@ -17,6 +17,11 @@ namespace zelkor::tests::detail {
 // (1-based) number of the line where the record starts.
 using RecordSink = std::function<void(const std::vector<Property>& properties, Record&& record, std::size_t line)>;
 
+// Called with a field whose name the record being built already holds, and
+// the field's line; it may throw. Without one, a repeated field is kept, as
+// parseCategories keeps it.
+using RepeatedFieldHandler = std::function<void(const Field& field, std::size_t line)>;
+
 // feed(a); feed(b); finish() gives what parseCategories(recordKey, a + b)
 // gives, wherever the text is cut. With a sink, every record goes to the sink
 // as soon as it is complete and the categories returned hold no records;
@@ -24,7 +29,7 @@ using RecordSink = std::function<void(const std::vector<Property>& properties, R
 // starts: (*recordLines)[c][r] for record r of category c.
 class CategoryStream {
 public:
-    explicit CategoryStream(std::string_view recordKey, RecordSink sink = {});
+    explicit CategoryStream(std::string_view recordKey, RecordSink sink = {}, RepeatedFieldHandler onRepeat = {});
     ~CategoryStream();
     CategoryStream(const CategoryStream&) = delete;
     CategoryStream& operator=(const CategoryStream&) = delete;

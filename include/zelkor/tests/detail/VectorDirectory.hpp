@@ -28,11 +28,21 @@ struct LoadedFile {
     CaseOrigin origin(std::size_t c, std::size_t r, std::shared_ptr<const VectorUsage> usage) const;
 };
 
-// Thrown when the directory cannot be listed or a kept entry cannot be read or
-// is not a regular file (after following links); the message names the path.
+// Thrown when the directory cannot be listed, a kept entry cannot be read or
+// is not a regular file (after following links), or an entry that `keep`
+// accepts has no readable status (a dangling symbolic link, a link loop); the
+// message names the path.
 class VectorFileError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
+};
+
+// Thrown when a record of a vector file gives one field twice (a field that
+// the family allows to repeat aside); the message names the field, the file
+// and the line.
+class VectorParseError : public VectorFileError {
+public:
+    using VectorFileError::VectorFileError;
 };
 
 // The path of "Test/<familyDir>" in the data directory.
@@ -40,10 +50,13 @@ std::string vectorDirectoryPath(std::string_view familyDir);
 
 // Resolves "Test/<familyDir>" in the data directory, lists it in the file
 // system's order, keeps entries that are not directories after following
-// links (entries without a readable status are dropped), keeps those whose file
-// name `keep` accepts (all when `keep` is empty), then reads and parses each.
+// links and whose file name `keep` accepts (all when `keep` is empty), then
+// reads and parses each. An accepted name without a readable status fails, and
+// so does a record giving a field twice unless its name is in `repeatable`
+// (a Monte Carlo record holds one COUNT and one MD per checkpoint).
 std::vector<LoadedFile> loadVectorDirectory(std::string_view familyDir, std::string_view recordKey,
-                                            const std::function<bool(std::string_view fileName)>& keep = {});
+                                            const std::function<bool(std::string_view fileName)>& keep = {},
+                                            const std::vector<std::string_view>& repeatable = {});
 
 // Receives a complete record with the path of its file, the line where it
 // starts and the properties of its category.
@@ -56,6 +69,9 @@ using VectorRecordSink = std::function<void(const std::string& path, std::size_t
 void forEachVectorRecord(std::string_view familyDir, std::string_view recordKey,
                          const std::function<bool(std::string_view fileName)>& keep, const VectorRecordSink& onRecord,
                          VectorUsage& usage);
+
+// The whole text of the regular file at `path` (VectorFileError otherwise).
+std::string readVectorFileText(const std::string& path);
 
 // The last component of a path: everything after the last "/".
 std::string_view fileNameOf(std::string_view path);

@@ -31,18 +31,23 @@ public:
         records_ += records;
     }
     void addRecords(std::size_t records) { records_ += records; }
+    // Checkpoints of the records read (a Monte Carlo record holds many, each
+    // its own case), so the summary's counts match the cases'.
+    void addCheckpoints(std::size_t checkpoints) { checkpoints_ += checkpoints; }
     // A record that became a case.
     void use() { ++used_; }
     // `count` records that did not, for one reason.
     void skip(std::string_view reason, std::size_t count = 1);
 
-    // "<directory>: 3 files, 120 records read: 40 used, 80 skipped (another key size)"
+    // "<directory>: 3 files, 120 records read: 40 used, 80 skipped (another key size)";
+    // with checkpoints "<directory>: 1 file, 1 record (100 checkpoints) read: 1 used"
     std::string describe() const;
 
 private:
     std::string directory_;
     std::size_t files_ = 0;
     std::size_t records_ = 0;
+    std::size_t checkpoints_ = 0;
     std::size_t used_ = 0;
     std::vector<std::pair<std::string, std::size_t>> skipped_;  // by reason, in first-seen order
 };
