@@ -30,7 +30,8 @@ TEST(AllTests, DigestAndCipherGetEveryKindThatApplies) {
     const std::vector<Node> sha = makeAllTests<ref::SHA256>(Algorithm::SHA256);
     EXPECT_EQ(namesOf(sha), (std::vector<std::string>{"Known answers", "Monte Carlo", "HMAC", "Conformance"}));
     EXPECT_EQ(sizeOf(sha[0]), makeSHA256Tests<ref::SHA256>().size());
-    EXPECT_EQ(sizeOf(sha[2]), makeSHA256HMACTests<ref::SHA256>().size() + makeSHA256RFCHMACTests<ref::SHA256>().size());
+    EXPECT_EQ(sizeOf(sha[2]), makeSHA256HMACTests<ref::SHA256>().size() + makeSHA256RFCHMACTests<ref::SHA256>().size() +
+                                  makeSHA256WycheproofHMACTests<ref::SHA256>().size());
 
     const std::vector<Node> aes = makeAllTests(*ref::AES128::buildKey(zelkor::ByteString(std::vector<std::uint8_t>(16))),
                                                Algorithm::AES128);
