@@ -8,6 +8,7 @@
 
 #include "ReferencePrimitives.hpp"
 #include "zelkor/tests/AES.hpp"
+#include "zelkor/tests/BufferSafety.hpp"
 #include "zelkor/tests/Conformance.hpp"
 #include "zelkor/tests/GTest.hpp"
 #include "zelkor/tests/HMAC.hpp"
@@ -84,6 +85,14 @@ std::vector<Test> allSuites() {
         testGroup("SHA3_384_Monte", makeSHA3_384MonteTests<ref::SHA3_384>()),
         testGroup("SHA3_512_Monte", makeSHA3_512MonteTests<ref::SHA3_512>()),
         conformance(),
+        testGroup("BufferSafety",
+                  {
+                      testGroup("AES128", makeBlockCipherBufferSafetyTests<ref::AES128>()),
+                      testGroup("Twofish", makeBlockCipherBufferSafetyTests<ref::Twofish>()),
+                      testGroup("SHA256", makeHashBufferSafetyTests<ref::SHA256>()),
+                      testGroup("SHA512", makeHashBufferSafetyTests<ref::SHA512>()),
+                      testGroup("SHA3_256", makeHashBufferSafetyTests<ref::SHA3_256>()),
+                  }),
     };
 }
 
