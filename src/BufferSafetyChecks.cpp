@@ -1,6 +1,7 @@
 #include "zelkor/tests/detail/BufferSafetyChecks.hpp"
 
 #include <algorithm>
+#include <mutex>
 
 #include "zelkor/tests/detail/ConformanceInputs.hpp"
 
@@ -38,15 +39,18 @@ std::optional<std::string> onArgument(const Fault& fault, const PlacedArgument& 
     const bool onGuard = below(address, placed.dataBegin) || !below(address, placed.dataEnd);
     const char* what = onGuard ? verb(fault.access) : "wrote";
     const std::string tail = " " + details(placed);
+    // "the input", "its input", but "chunk 2 of the input".
+    const bool chunk = argument.name.starts_with("chunk ");
     if (below(address, start)) {
         return std::string(what) + " " + bytesWord(static_cast<std::size_t>(start - address)) +
-               " before the start of the " + argument.name + tail;
+               " before the start of " + (chunk ? "" : "the ") + argument.name + tail;
     }
     if (!below(address, end)) {
         return std::string(what) + " " + bytesWord(static_cast<std::size_t>(address - end) + 1) +
-               " past the end of the " + argument.name + tail;
+               " past the end of " + (chunk ? "" : "the ") + argument.name + tail;
     }
-    return "wrote into its " + argument.name + " at byte " + std::to_string(address - start) + tail;
+    return std::string("wrote into ") + (chunk ? "" : "its ") + argument.name + " at byte " +
+           std::to_string(address - start) + tail;
 }
 
 }  // namespace
@@ -60,7 +64,8 @@ std::string describeFault(const Fault& fault, const std::vector<PlacedArgument>&
     for (const PlacedArgument& argument : arguments) {
         out += separator;
         const PlacedBytes& placed = argument.placed;
-        out += "the " + argument.name + " " + describeAlignment(placed) + " (" + bytesWord(placed.bytes.size()) +
+        out += (argument.name.starts_with("chunk ") ? "" : "the ") + argument.name + " " + describeAlignment(placed) +
+               " (" + bytesWord(placed.bytes.size()) +
                ", " + describeEdge(placed) + ")";
         separator = ", ";
     }
@@ -72,7 +77,7 @@ std::string describeArguments(const std::vector<PlacedArgument>& arguments) {
     const char* separator = "";
     for (const PlacedArgument& argument : arguments) {
         out += separator;
-        out += "the " + argument.name + " " + details(argument.placed);
+        out += (argument.name.starts_with("chunk ") ? "" : "the ") + argument.name + " " + details(argument.placed);
         separator = ", ";
     }
     return out;
@@ -126,6 +131,13 @@ ChunkedByteString Placer::placeChunks(const std::string& name, const ChunkedByte
         placed.push_back(place("chunk " + std::to_string(i + 1) + " of the " + name, chunks.chunks()[i]));
     }
     return ChunkedByteString::fromChunks(std::move(placed));
+}
+
+void keepAfterFault(const std::vector<PlacedArgument>& arguments) {
+    static std::mutex lock;
+    static auto* const kept = new std::vector<ByteString>;  // never freed: that is the point
+    const std::lock_guard<std::mutex> hold(lock);
+    for (const PlacedArgument& argument : arguments) kept->push_back(argument.placed.bytes);
 }
 
 Test placementUnavailableCase() {

@@ -81,6 +81,11 @@ private:
     std::vector<PlacedArgument> arguments_;
 };
 
+// Keeps the arguments of a call that a fault stopped for the rest of the
+// process: copies the call made of them were never released, so their pages
+// must not be reused (and a leak checker must not call them lost).
+void keepAfterFault(const std::vector<PlacedArgument>& arguments);
+
 template <class T>
 struct CallOutcome {
     std::optional<T> value;
@@ -125,6 +130,7 @@ void requireSafeCall(std::string_view operation, const std::vector<PlacedArgumen
     }
     std::optional<Outcome> placed;
     if (const std::optional<Fault> fault = guarded([&] { placed = outcomeOf([&] { return call(true); }); })) {
+        keepAfterFault(arguments);
         RC_FAIL(std::string(operation) + " " + describeFault(*fault, arguments));
     }
     if (*placed == *ordinary) return;
