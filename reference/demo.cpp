@@ -8,6 +8,7 @@
 
 #include "ReferencePrimitives.hpp"
 #include "zelkor/tests/AES.hpp"
+#include "zelkor/tests/BufferSafety.hpp"
 #include "zelkor/tests/Conformance.hpp"
 #include "zelkor/tests/GTest.hpp"
 #include "zelkor/tests/HMAC.hpp"
@@ -96,6 +97,14 @@ std::vector<Test> allSuites() {
         testGroup("HMAC_SHA3_256_Wycheproof", makeSHA3_256WycheproofHMACTests<ref::SHA3_256>()),
         testGroup("HMAC_SHA3_384_Wycheproof", makeSHA3_384WycheproofHMACTests<ref::SHA3_384>()),
         testGroup("HMAC_SHA3_512_Wycheproof", makeSHA3_512WycheproofHMACTests<ref::SHA3_512>()),
+        testGroup("BufferSafety",
+                  {
+                      testGroup("AES128", makeBlockCipherBufferSafetyTests<ref::AES128>()),
+                      testGroup("Twofish", makeBlockCipherBufferSafetyTests<ref::Twofish>()),
+                      testGroup("SHA256", makeHashBufferSafetyTests<ref::SHA256>()),
+                      testGroup("SHA512", makeHashBufferSafetyTests<ref::SHA512>()),
+                      testGroup("SHA3_256", makeHashBufferSafetyTests<ref::SHA3_256>()),
+                  }),
     };
 }
 

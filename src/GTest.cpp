@@ -66,7 +66,7 @@ public:
             ADD_FAILURE_AT(nullptr, -1) << "Property gave up (too many discarded cases): " << result.report;
             break;
         case PropertyResult::Status::Skipped:
-            GTEST_SKIP() << "Property not selected by RC_PARAMS reproduce";
+            GTEST_SKIP() << result.report;
         }
     }
 

@@ -112,8 +112,12 @@ PropertyResult checkProperty(const rc::detail::Property& property, const std::st
         // properties and reports the others as successes without a single case.
         const bool ranNothing = result.get<rc::detail::SuccessResult>().numSuccess == 0;
         const bool reproducing = !rc::detail::configuration().reproduce.empty();
-        out.status = ranNothing && reproducing ? PropertyResult::Status::Skipped
-                                               : PropertyResult::Status::Passed;
+        if (ranNothing && reproducing) {
+            out.status = PropertyResult::Status::Skipped;
+            out.report = "Property not selected by RC_PARAMS reproduce";
+            return out;
+        }
+        out.status = PropertyResult::Status::Passed;
     } else if (result.is<rc::detail::FailureResult>()) {
         out.status = PropertyResult::Status::Failed;
         report << '\n' << reproduceLine(id, result.get<rc::detail::FailureResult>().reproduce);

@@ -16,7 +16,11 @@
 #include "support/DataDir.hpp"
 #include "support/TreeRunner.hpp"
 #include "zelkor/tests/AES.hpp"
+#include "support/BufferMutants.hpp"
+#include "zelkor/tests/BufferSafety.hpp"
 #include "zelkor/tests/SHA.hpp"
+#include "zelkor/tests/detail/FaultGuard.hpp"
+#include "zelkor/tests/detail/PlacedStorage.hpp"
 
 namespace {
 
@@ -60,6 +64,54 @@ TEST(ParallelRun, EveryLeafGivesTheSequentialVerdictFromFourThreadsInAnyOrder) {
         std::shuffle(order.begin(), order.end(), shuffler);
         EXPECT_EQ(runInOrder(leaves, order, 4), sequential) << "round " << round;
     }
+}
+
+// Buffer-safety groups, correct and broken, from four threads: the faults of
+// the broken ones are caught and reported while the other threads run.
+TEST(ParallelRun, BufferSafetyVerdictsHoldFromFourThreads) {
+    namespace mutants = testsupport::mutants;
+    const std::vector<tests::Test> tree{
+        tests::testGroup("AES128", tests::makeBlockCipherBufferSafetyTests<reference::AES128>()),
+        tests::testGroup("SHA256", tests::makeHashBufferSafetyTests<reference::SHA256>()),
+        tests::testGroup("InPlaceCBC", tests::makeBlockCipherBufferSafetyTests<mutants::CbcDecryptsInPlace>()),
+        tests::testGroup("TailRead",
+                         tests::makeHashBufferSafetyTests<mutants::TailLoadedAsWholeBlock<reference::SHA256>>()),
+    };
+    const auto leaves = testsupport::leaves(tree);
+    std::vector<std::size_t> order(leaves.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::shuffle(order.begin(), order.end(), std::mt19937(18));
+    const std::vector<Outcome::Kind> verdicts = runInOrder(leaves, order, 4);
+    for (std::size_t i = 0; i < leaves.size(); ++i) {
+        const bool broken = leaves[i].path.starts_with("InPlaceCBC/") || leaves[i].path.starts_with("TailRead/");
+        const bool mustFail = leaves[i].path.ends_with("/PlacedCBC") || leaves[i].path.ends_with("/PlacedHash");
+        if (!broken) {
+            EXPECT_EQ(verdicts[i], Outcome::Kind::Passed) << leaves[i].path;
+        } else if (mustFail) {
+            EXPECT_EQ(verdicts[i], Outcome::Kind::PropertyFailed) << leaves[i].path;
+        }
+    }
+}
+
+// Each thread's faults on its own guard pages come back to that thread's
+// guarded call, while the others run and fault at the same time.
+TEST(ParallelRun, FaultsInGuardedCallsOnSeveralThreadsReachTheirOwnThread) {
+    using namespace tests::detail;
+    std::atomic<int> caught{0};
+    std::vector<std::jthread> threads;
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([&caught, t] {
+            const std::vector<std::uint8_t> bytes(static_cast<std::size_t>(t) + 1, 0x5a);
+            for (int i = 0; i < 50; ++i) {
+                const PlacedBytes placed = placeBytes(bytes, {PageEdge::LastByteBeforeGuard, 0});
+                const auto* past = static_cast<const volatile std::uint8_t*>(placed.dataEnd);
+                const auto fault = guarded([past] { (void)*past; });
+                if (fault && fault->address == placed.dataEnd) ++caught;
+            }
+        });
+    }
+    threads.clear();  // joins
+    EXPECT_EQ(caught.load(), 200);
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include "zelkor/BlockCipher.hpp"
 #include "zelkor/Hash.hpp"
 #include "zelkor/tests/AES.hpp"
+#include "zelkor/tests/BufferSafety.hpp"
 #include "zelkor/tests/Conformance.hpp"
 #include "zelkor/tests/HMAC.hpp"
 #include "zelkor/tests/MD5.hpp"
@@ -55,66 +56,79 @@ template <Hash D>
 std::vector<Test> digestTests(Algorithm algorithm) {
     requireDigestShape(algorithm, D::outputLength, D::blockLength);
     const Kind conformance{"Conformance", {&makeHashConformanceTests<D>}};
+    const Kind bufferSafety{"Buffer safety", {&makeHashBufferSafetyTests<D>}};
     switch (algorithm) {
     case Algorithm::MD5:
         return subgroups({{"Known answers", {&makeMD5Tests<D>, &makeMD5LengthTests<D>}},
                           {"HMAC", {&makeMD5RFCHMACTests<D>}},
-                          conformance});
+                          conformance,
+                          bufferSafety});
     case Algorithm::SHA1:
         return subgroups({{"Known answers", {&makeSHA1Tests<D>}},
                           {"Monte Carlo", {&makeSHA1MonteTests<D>}},
                           {"HMAC", {&makeSHA1HMACTests<D>, &makeSHA1RFCHMACTests<D>, &makeSHA1WycheproofHMACTests<D>}},
-                          conformance});
+                          conformance,
+                          bufferSafety});
     case Algorithm::SHA224:
         return subgroups({{"Known answers", {&makeSHA224Tests<D>}},
                           {"Monte Carlo", {&makeSHA224MonteTests<D>}},
                           {"HMAC", {&makeSHA224HMACTests<D>, &makeSHA224RFCHMACTests<D>, &makeSHA224WycheproofHMACTests<D>}},
-                          conformance});
+                          conformance,
+                          bufferSafety});
     case Algorithm::SHA256:
         return subgroups({{"Known answers", {&makeSHA256Tests<D>}},
                           {"Monte Carlo", {&makeSHA256MonteTests<D>}},
                           {"HMAC", {&makeSHA256HMACTests<D>, &makeSHA256RFCHMACTests<D>, &makeSHA256WycheproofHMACTests<D>}},
-                          conformance});
+                          conformance,
+                          bufferSafety});
     case Algorithm::SHA384:
         return subgroups({{"Known answers", {&makeSHA384Tests<D>}},
                           {"Monte Carlo", {&makeSHA384MonteTests<D>}},
                           {"HMAC", {&makeSHA384HMACTests<D>, &makeSHA384RFCHMACTests<D>, &makeSHA384WycheproofHMACTests<D>}},
-                          conformance});
+                          conformance,
+                          bufferSafety});
     case Algorithm::SHA512:
         return subgroups({{"Known answers", {&makeSHA512Tests<D>}},
                           {"Monte Carlo", {&makeSHA512MonteTests<D>}},
                           {"HMAC", {&makeSHA512HMACTests<D>, &makeSHA512RFCHMACTests<D>, &makeSHA512WycheproofHMACTests<D>}},
-                          conformance});
+                          conformance,
+                          bufferSafety});
     case Algorithm::SHA512_224:
         return subgroups({{"Known answers", {&makeSHA512_224Tests<D>}},
                           {"Monte Carlo", {&makeSHA512_224MonteTests<D>}},
                           {"HMAC", {&makeSHA512_224WycheproofHMACTests<D>}},
-                          conformance});
+                          conformance,
+                          bufferSafety});
     case Algorithm::SHA512_256:
         return subgroups({{"Known answers", {&makeSHA512_256Tests<D>}},
                           {"Monte Carlo", {&makeSHA512_256MonteTests<D>}},
                           {"HMAC", {&makeSHA512_256WycheproofHMACTests<D>}},
-                          conformance});
+                          conformance,
+                          bufferSafety});
     case Algorithm::SHA3_224:
         return subgroups({{"Known answers", {&makeSHA3_224Tests<D>}},
                           {"Monte Carlo", {&makeSHA3_224MonteTests<D>}},
                           {"HMAC", {&makeSHA3_224WycheproofHMACTests<D>}},
-                          conformance});
+                          conformance,
+                          bufferSafety});
     case Algorithm::SHA3_256:
         return subgroups({{"Known answers", {&makeSHA3_256Tests<D>}},
                           {"Monte Carlo", {&makeSHA3_256MonteTests<D>}},
                           {"HMAC", {&makeSHA3_256WycheproofHMACTests<D>}},
-                          conformance});
+                          conformance,
+                          bufferSafety});
     case Algorithm::SHA3_384:
         return subgroups({{"Known answers", {&makeSHA3_384Tests<D>}},
                           {"Monte Carlo", {&makeSHA3_384MonteTests<D>}},
                           {"HMAC", {&makeSHA3_384WycheproofHMACTests<D>}},
-                          conformance});
+                          conformance,
+                          bufferSafety});
     case Algorithm::SHA3_512:
         return subgroups({{"Known answers", {&makeSHA3_512Tests<D>}},
                           {"Monte Carlo", {&makeSHA3_512MonteTests<D>}},
                           {"HMAC", {&makeSHA3_512WycheproofHMACTests<D>}},
-                          conformance});
+                          conformance,
+                          bufferSafety});
     default: break;
     }
     throw std::logic_error("makeAllTests: no digest checks for " + std::string(algorithmName(algorithm)));
@@ -124,10 +138,12 @@ template <BlockCipher K>
 std::vector<Test> cipherTests(Algorithm algorithm) {
     requireCipherShape(algorithm, K::blockSize, K::keyLength);
     const Kind conformance{"Conformance", {&makeBlockCipherConformanceTests<K>}};
+    const Kind bufferSafety{"Buffer safety", {&makeBlockCipherBufferSafetyTests<K>}};
     if (algorithm == Algorithm::Twofish) {
-        return subgroups({{"Known answers", {&makeTwoFishTests<K>}}, conformance});
+        return subgroups({{"Known answers", {&makeTwoFishTests<K>}}, conformance, bufferSafety});
     }
-    return subgroups({{"Known answers", {&makeAESTests<K>}}, {"CTR", {&makeAESCTRTests<K>}}, conformance});
+    return subgroups(
+        {{"Known answers", {&makeAESTests<K>}}, {"CTR", {&makeAESCTRTests<K>}}, conformance, bufferSafety});
 }
 
 }  // namespace all_detail

@@ -25,7 +25,8 @@
 namespace zelkor::tests {
 
 // The verdict of one property run, with RapidCheck's report (counterexample,
-// and for a failure the RC_PARAMS line that reproduces it).
+// and for a failure the RC_PARAMS line that reproduces it); for a skipped
+// property the report is the reason.
 struct PropertyResult {
     enum class Status { Passed, Failed, GaveUp, Skipped };
     Status status = Status::Passed;
