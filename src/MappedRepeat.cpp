@@ -12,8 +12,10 @@
 #include <span>
 #include <string>
 #include <thread>
+#include <vector>
 
 #if defined(__linux__)
+#include <fcntl.h>
 #include <sys/mman.h>
 #include <unistd.h>
 #endif
@@ -30,16 +32,33 @@ constexpr std::uint64_t kBlockBytes = std::uint64_t{2} << 20;
 constexpr std::uint64_t kMaxMappings = 8192;
 // A repetition period (content length and page size) beyond this is not mapped.
 constexpr std::uint64_t kMaxPeriod = std::uint64_t{64} << 20;
-// How often the page-table entries are dropped: at a few GB/s of hashing, a
-// few tens of MB become resident in between.
-constexpr auto kTrimInterval = std::chrono::milliseconds(5);
+// How often the trimmer looks: at 2 GB/s of hashing, 20 MB become resident
+// in between. Each drop costs the reader time too (the kernel updates the
+// shared pages' counts), so not much more often.
+constexpr auto kTrimInterval = std::chrono::milliseconds(10);
+// Every this many looks, the whole range loses its entries, whatever order
+// it is read in.
+constexpr unsigned kFullTrimEvery = 100;
+// Blocks without entries that end the search for the reader.
+constexpr std::uint64_t kLookahead = 8;
 
 std::string failed(const char* call) { return std::string(call) + " failed: " + std::strerror(errno); }
 
-// The reserved range and the thread that keeps its resident set small.
+// The reserved range of `blocks` mapped blocks, and the thread that keeps its
+// resident set small. Dropping the entries of the whole range is slow (the
+// kernel scans every page-table page the range ever used), so each look
+// drops only the blocks a front-to-back reader has left behind, finding the
+// reader from which blocks have entries (/proc/self/pagemap). A full drop
+// now and then catches other orders; without pagemap every look is a full
+// drop.
 class Mapping {
 public:
-    Mapping(void* base, std::size_t length) : base_(base), length_(length) {}
+    Mapping(void* base, std::size_t blockBytes, std::uint64_t blocks, std::size_t pageSize)
+        : base_(static_cast<std::uint8_t*>(base)),
+          blockBytes_(blockBytes),
+          blocks_(blocks),
+          pageSize_(pageSize),
+          entries_(blockBytes / pageSize) {}
     Mapping(const Mapping&) = delete;
     Mapping& operator=(const Mapping&) = delete;
     ~Mapping() {
@@ -51,25 +70,67 @@ public:
             wake_.notify_one();
             trimmer_.join();
         }
-        ::munmap(base_, length_);
+        if (pagemap_ >= 0) ::close(pagemap_);
+        ::munmap(base_, length());
     }
 
-    std::uint8_t* base() const { return static_cast<std::uint8_t*>(base_); }
+    std::uint8_t* base() const { return base_; }
 
     void startTrimming() {
+        pagemap_ = ::open("/proc/self/pagemap", O_RDONLY | O_CLOEXEC);
         trimmer_ = std::thread([this] {
             std::unique_lock lock(mutex_);
-            while (!wake_.wait_for(lock, kTrimInterval, [this] { return stop_; })) {
-                // Only the page-table entries go: the memfd keeps the pages,
-                // and a read during or after this faults them back in.
-                ::madvise(base_, length_, MADV_DONTNEED);
+            for (unsigned look = 1; !wake_.wait_for(lock, kTrimInterval, [this] { return stop_; }); ++look) {
+                if (pagemap_ < 0 || look % kFullTrimEvery == 0) drop(0, blocks_);
+                else dropPassedBlocks();
             }
         });
     }
 
 private:
-    void* base_;
-    std::size_t length_;
+    std::size_t length() const { return static_cast<std::size_t>(blocks_) * blockBytes_; }
+
+    // Only the page-table entries go: the memfd keeps the pages, and a read
+    // during or after this faults them back in.
+    void drop(std::uint64_t first, std::uint64_t end) {
+        if (first < end) ::madvise(base_ + first * blockBytes_, (end - first) * blockBytes_, MADV_DONTNEED);
+    }
+
+    // Whether any page of the block has an entry now.
+    bool hasEntries(std::uint64_t block) {
+        const auto first = reinterpret_cast<std::uintptr_t>(base_ + block * blockBytes_) / pageSize_;
+        const auto bytes = static_cast<std::size_t>(entries_.size() * sizeof entries_[0]);
+        const auto offset = static_cast<off_t>(first * sizeof entries_[0]);
+        if (::pread(pagemap_, entries_.data(), bytes, offset) != static_cast<ssize_t>(bytes)) return false;
+        return std::any_of(entries_.begin(), entries_.end(), [](std::uint64_t e) { return (e >> 63) != 0; });
+    }
+
+    // Past the blocks known to be reached, the reader is in the last block
+    // with entries before a run of kLookahead blocks without (a full drop
+    // may have emptied the one it just left).
+    void dropPassedBlocks() {
+        for (std::uint64_t block = reached_, empty = 0; block < blocks_ && empty < kLookahead; ++block) {
+            if (hasEntries(block)) {
+                reached_ = block + 1;
+                empty = 0;
+            } else {
+                ++empty;
+            }
+        }
+        if (reached_ > 1 && reached_ - 1 > dropped_) {
+            drop(dropped_, reached_ - 1);
+            dropped_ = reached_ - 1;
+        }
+    }
+
+    std::uint8_t* base_;
+    std::size_t blockBytes_;
+    std::uint64_t blocks_;
+    std::uintptr_t pageSize_;
+    std::vector<std::uint64_t> entries_;  // one block's pagemap entries
+    int pagemap_ = -1;
+    std::uint64_t reached_ = 0;  // blocks from the start seen with an entry
+    std::uint64_t dropped_ = 0;  // blocks from the start dropped since
     std::mutex mutex_;
     std::condition_variable wake_;
     bool stop_ = false;
@@ -110,7 +171,7 @@ MappedRepeat mapRepeated(const ByteString& content, std::uint64_t times) {
     if (::ftruncate(memory.fd, static_cast<off_t>(blockBytes)) != 0) return {std::nullopt, failed("ftruncate")};
     void* base = ::mmap(nullptr, reserved, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
     if (base == MAP_FAILED) return {std::nullopt, failed("mmap of the address range")};
-    auto mapping = std::make_shared<Mapping>(base, reserved);
+    auto mapping = std::make_shared<Mapping>(base, blockBytes, blocks, static_cast<std::size_t>(pageSize));
 
     // The first block is written through a mapping of its own, then every
     // block of the range maps the same pages read-only.
