@@ -39,6 +39,27 @@ Test conformance() {
                      });
 }
 
+// The long-message cases of every reference digest, under one group. They
+// are skipped unless the environment sets zelkor_tests_long=1.
+Test longMessages() {
+    namespace ref = zelkor::reference;
+    return testGroup("LongMessages",
+                     {
+                         testGroup("MD5", makeMD5LongMessageTests<ref::MD5>()),
+                         testGroup("SHA1", makeSHA1LongMessageTests<ref::SHA1>()),
+                         testGroup("SHA224", makeSHA224LongMessageTests<ref::SHA224>()),
+                         testGroup("SHA256", makeSHA256LongMessageTests<ref::SHA256>()),
+                         testGroup("SHA384", makeSHA384LongMessageTests<ref::SHA384>()),
+                         testGroup("SHA512", makeSHA512LongMessageTests<ref::SHA512>()),
+                         testGroup("SHA512_224", makeSHA512_224LongMessageTests<ref::SHA512_224>()),
+                         testGroup("SHA512_256", makeSHA512_256LongMessageTests<ref::SHA512_256>()),
+                         testGroup("SHA3_224", makeSHA3_224LongMessageTests<ref::SHA3_224>()),
+                         testGroup("SHA3_256", makeSHA3_256LongMessageTests<ref::SHA3_256>()),
+                         testGroup("SHA3_384", makeSHA3_384LongMessageTests<ref::SHA3_384>()),
+                         testGroup("SHA3_512", makeSHA3_512LongMessageTests<ref::SHA3_512>()),
+                     });
+}
+
 std::vector<Test> allSuites() {
     namespace ref = zelkor::reference;
     return {
@@ -105,6 +126,7 @@ std::vector<Test> allSuites() {
                       testGroup("SHA512", makeHashBufferSafetyTests<ref::SHA512>()),
                       testGroup("SHA3_256", makeHashBufferSafetyTests<ref::SHA3_256>()),
                   }),
+        longMessages(),
     };
 }
 

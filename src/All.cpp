@@ -42,13 +42,13 @@ const Shape& shapeOf(Algorithm algorithm) {
 }
 
 [[noreturn]] void refuse(const Shape& shape, const std::string& given) {
-    std::string wanted = shape.digest ? "a digest of " + std::to_string(shape.outputOrBlock) + "-bit output and " +
-                                            std::to_string(shape.blockOrKey) + "-bit blocks"
-                                      : "a block cipher of " + std::to_string(shape.outputOrBlock) + "-bit blocks and " +
-                                            (shape.blockOrKey == 0 ? std::string("128-, 192- or 256-bit keys")
-                                                                   : std::to_string(shape.blockOrKey) + "-bit keys");
-    throw std::invalid_argument("makeAllTests: " + std::string(shape.name) + " needs " + wanted + ", but the type given is " +
-                                given);
+    const std::string first = std::to_string(shape.outputOrBlock), second = std::to_string(shape.blockOrKey);
+    const std::string wanted =
+        shape.digest ? "a digest of " + first + "-bit output and " + second + "-bit blocks"
+                     : "a block cipher of " + first + "-bit blocks and " +
+                           (shape.blockOrKey == 0 ? std::string("128-, 192- or 256-bit keys") : second + "-bit keys");
+    throw std::invalid_argument("makeAllTests: " + std::string(shape.name) + " needs " + wanted +
+                                ", but the type given is " + given);
 }
 
 }  // namespace
@@ -59,7 +59,7 @@ std::ostream& operator<<(std::ostream& os, Algorithm algorithm) { return os << a
 
 namespace all_detail {
 
-std::vector<Test> subgroups(std::initializer_list<Kind> kinds) {
+std::vector<Test> subgroups(const std::vector<Kind>& kinds) {
     std::vector<Test> out;
     out.reserve(kinds.size());
     for (const Kind& kind : kinds) {

@@ -38,6 +38,8 @@ public:
         const int line = test_.origin.line > 0 ? test_.origin.line : -1;
         try {
             test_.run();
+        } catch (const SkipTest& skip) {
+            GTEST_SKIP() << skip.what();
         } catch (const AssertionFailure& failure) {
             ADD_FAILURE_AT(file, line) << "Assertion failed: " << failure.what();
         } catch (const std::exception& error) {

@@ -39,6 +39,9 @@ TEST(Runner, ReportsEachOutcomeUnderItsGroupSuite) {
     EXPECT_TRUE(contains(run.output, "[  FAILED  ] Outcomes.throws")) << run.output;
     EXPECT_TRUE(contains(run.output, "[  FAILED  ] Outcomes.propertyFails")) << run.output;
     EXPECT_TRUE(contains(run.output, "[  FAILED  ] Outcomes.propertyDiscards")) << run.output;
+    // A skipped case says why and is counted neither as passed nor as failed.
+    EXPECT_TRUE(contains(run.output, "[  SKIPPED ] Outcomes.skips")) << run.output;
+    EXPECT_TRUE(contains(run.output, "not wanted in this run")) << run.output;
 }
 
 TEST(Runner, AssertionFailureShowsPrefixAndBothValues) {
@@ -74,7 +77,7 @@ TEST(Runner, LongCounterexamplesAreCutUnlessFullValuesAreAsked) {
 
 TEST(Runner, SummaryCountsKnownAnswersAndPropertiesApart) {
     const ProbeRun run = runProbe("--gtest_filter='Outcomes.*'");
-    EXPECT_TRUE(contains(run.output, "known answers     1 passed    3 failed    0 skipped; "
+    EXPECT_TRUE(contains(run.output, "known answers     1 passed    3 failed    1 skipped; "
                                      "properties   1 passed   2 failed   0 skipped"))
         << run.output;
 }

@@ -132,3 +132,50 @@ class Gcrypt:
             return ctypes.string_at(lib.gcry_md_read(hd, _GCRY_MD[name]), _NETTLE_SIZE[name])
         finally:
             lib.gcry_md_close(hd)
+
+
+# --- Streaming digests, for messages too long to hold -----------------------
+
+# Name as the vector files write it -> hashlib's name; nettle's is the same
+# name in lower case, its update shared as in _NETTLE_UPDATE.
+STREAM_DIGESTS = {"MD5": "md5", "SHA1": "sha1", "SHA224": "sha224", "SHA256": "sha256",
+                  "SHA384": "sha384", "SHA512": "sha512", "SHA512_224": "sha512_224",
+                  "SHA512_256": "sha512_256", "SHA3_224": "sha3_224", "SHA3_256": "sha3_256",
+                  "SHA3_384": "sha3_384", "SHA3_512": "sha3_512"}
+_STREAM_NETTLE_UPDATE = dict(_NETTLE_UPDATE, sha512_224="sha512", sha512_256="sha512")
+_STREAM_SIZE = dict(_NETTLE_SIZE, sha512_224=28, sha512_256=32, sha3_224=28, sha3_256=32,
+                    sha3_384=48, sha3_512=64)
+
+
+def repeated_pieces(pattern, times, piece_bytes=1 << 22):
+    """The message `pattern` x `times` as (piece, count) pairs: a piece of
+    whole patterns near piece_bytes repeated count times, then the rest."""
+    per_piece = max(1, piece_bytes // len(pattern))
+    full, rest = divmod(times, per_piece)
+    out = [(pattern * per_piece, full)]
+    if rest:
+        out.append((pattern * rest, 1))
+    return out
+
+
+def hashlib_repeated(name, pattern, times):
+    h = hashlib.new(STREAM_DIGESTS[name])
+    for piece, count in repeated_pieces(pattern, times):
+        for _ in range(count):
+            h.update(piece)
+    return h.digest()
+
+
+def nettle_repeated(name, pattern, times):
+    lib = ctypes.CDLL("libnettle.so.8")
+    alg = STREAM_DIGESTS[name]
+    ctx = ctypes.create_string_buffer(512)  # > sizeof any nettle hash context
+    out = ctypes.create_string_buffer(_STREAM_SIZE[alg])
+    getattr(lib, "nettle_%s_init" % alg)(ctx)
+    update = getattr(lib, "nettle_%s_update" % _STREAM_NETTLE_UPDATE.get(alg, alg))
+    for piece, count in repeated_pieces(pattern, times):
+        buf, size = _buf(piece), ctypes.c_size_t(len(piece))
+        for _ in range(count):
+            update(ctx, size, buf)
+    getattr(lib, "nettle_%s_digest" % alg)(ctx, ctypes.c_size_t(_STREAM_SIZE[alg]), out)
+    return out.raw

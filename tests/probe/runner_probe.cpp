@@ -20,6 +20,7 @@ int main(int argc, char** argv) {
                       testCase("passes", [] { assertEqual("same", ByteString{1, 2}, ByteString{1, 2}); }),
                       testCase("fails", [] { assertEqual("probeKAT-3", ByteString{0xab}, ByteString{0xcd}); }),
                       testCase("throws", [] { throw std::runtime_error("probe exploded"); }),
+                      testCase("skips", [] { throw SkipTest("not wanted in this run"); }),
                       testProperty("propertyPasses", [](const ByteString& b) { return b.size() <= 4096; }),
                       testProperty("propertyFails", [](const ByteString& b) { return b.size() < 3000; }),
                       testProperty("propertyDiscards", [](const ByteString&) { RC_DISCARD("never usable"); }),

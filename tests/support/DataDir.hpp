@@ -1,5 +1,6 @@
 #pragma once
-// Points the library's data directory somewhere for the lifetime of a scope.
+// Points the library's data directory (or another environment variable)
+// somewhere for the lifetime of a scope.
 
 #include <cstdlib>
 #include <optional>
@@ -7,22 +8,28 @@
 
 namespace zelkor::testsupport {
 
-class ScopedDataDir {
+// Sets an environment variable for the lifetime of a scope.
+class ScopedEnvVariable {
 public:
-    explicit ScopedDataDir(const std::string& dir) {
-        if (const char* old = std::getenv(kVariable)) previous_ = old;
-        ::setenv(kVariable, dir.c_str(), 1);
+    ScopedEnvVariable(const char* name, const std::string& value) : name_(name) {
+        if (const char* old = std::getenv(name)) previous_ = old;
+        ::setenv(name, value.c_str(), 1);
     }
-    ~ScopedDataDir() {
-        if (previous_) ::setenv(kVariable, previous_->c_str(), 1);
-        else ::unsetenv(kVariable);
+    ~ScopedEnvVariable() {
+        if (previous_) ::setenv(name_, previous_->c_str(), 1);
+        else ::unsetenv(name_);
     }
-    ScopedDataDir(const ScopedDataDir&) = delete;
-    ScopedDataDir& operator=(const ScopedDataDir&) = delete;
+    ScopedEnvVariable(const ScopedEnvVariable&) = delete;
+    ScopedEnvVariable& operator=(const ScopedEnvVariable&) = delete;
 
 private:
-    static constexpr const char* kVariable = "zelkor_tests_datadir";
+    const char* name_;
     std::optional<std::string> previous_;
+};
+
+class ScopedDataDir : public ScopedEnvVariable {
+public:
+    explicit ScopedDataDir(const std::string& dir) : ScopedEnvVariable("zelkor_tests_datadir", dir) {}
 };
 
 // The vectors of the source tree, as they will be installed.

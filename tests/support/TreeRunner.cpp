@@ -46,6 +46,8 @@ Outcome run(const tests::Test& leaf) {
         try {
             unit->run();
             return {};
+        } catch (const tests::SkipTest& skip) {
+            return {Outcome::Kind::Skipped, skip.what()};
         } catch (const tests::AssertionFailure& failure) {
             return {Outcome::Kind::AssertionFailed, failure.what()};
         } catch (const std::exception& error) {

@@ -40,11 +40,11 @@ using Builder = std::vector<Test> (*)();
 
 struct Kind {
     const char* name;
-    std::initializer_list<Builder> builders;
+    std::vector<Builder> builders;
 };
 
 // One group per kind, holding the builders' output in order.
-std::vector<Test> subgroups(std::initializer_list<Kind> kinds);
+std::vector<Test> subgroups(const std::vector<Kind>& kinds);
 
 // The shape a digest or cipher type must have to be tested as `algorithm`;
 // each throws std::invalid_argument naming the algorithm and the type's
@@ -55,80 +55,84 @@ void requireCipherShape(Algorithm algorithm, int blockSize, int keyLength);
 template <Hash D>
 std::vector<Test> digestTests(Algorithm algorithm) {
     requireDigestShape(algorithm, D::outputLength, D::blockLength);
-    const Kind conformance{"Conformance", {&makeHashConformanceTests<D>}};
-    const Kind bufferSafety{"Buffer safety", {&makeHashBufferSafetyTests<D>}};
+    // The kinds every digest has, after those of its own.
+    const auto withCommonKinds = [](Kind knownAnswers, std::initializer_list<Kind> own, Builder longMessages) {
+        std::vector<Kind> kinds{knownAnswers};
+        kinds.insert(kinds.end(), own.begin(), own.end());
+        kinds.push_back({"Conformance", {&makeHashConformanceTests<D>}});
+        kinds.push_back({"Buffer safety", {&makeHashBufferSafetyTests<D>}});
+        kinds.push_back({"Long messages", {longMessages}});
+        return subgroups(kinds);
+    };
     switch (algorithm) {
     case Algorithm::MD5:
-        return subgroups({{"Known answers", {&makeMD5Tests<D>, &makeMD5LengthTests<D>}},
-                          {"HMAC", {&makeMD5RFCHMACTests<D>}},
-                          conformance,
-                          bufferSafety});
+        return withCommonKinds({"Known answers", {&makeMD5Tests<D>, &makeMD5LengthTests<D>}},
+                               {{"HMAC", {&makeMD5RFCHMACTests<D>}}}, &makeMD5LongMessageTests<D>);
     case Algorithm::SHA1:
-        return subgroups({{"Known answers", {&makeSHA1Tests<D>}},
-                          {"Monte Carlo", {&makeSHA1MonteTests<D>}},
-                          {"HMAC", {&makeSHA1HMACTests<D>, &makeSHA1RFCHMACTests<D>, &makeSHA1WycheproofHMACTests<D>}},
-                          conformance,
-                          bufferSafety});
+        return withCommonKinds({"Known answers", {&makeSHA1Tests<D>}},
+                               {{"Monte Carlo", {&makeSHA1MonteTests<D>}},
+                                {"HMAC",
+                                 {&makeSHA1HMACTests<D>, &makeSHA1RFCHMACTests<D>,
+                                  &makeSHA1WycheproofHMACTests<D>}}},
+                               &makeSHA1LongMessageTests<D>);
     case Algorithm::SHA224:
-        return subgroups({{"Known answers", {&makeSHA224Tests<D>}},
-                          {"Monte Carlo", {&makeSHA224MonteTests<D>}},
-                          {"HMAC", {&makeSHA224HMACTests<D>, &makeSHA224RFCHMACTests<D>, &makeSHA224WycheproofHMACTests<D>}},
-                          conformance,
-                          bufferSafety});
+        return withCommonKinds({"Known answers", {&makeSHA224Tests<D>}},
+                               {{"Monte Carlo", {&makeSHA224MonteTests<D>}},
+                                {"HMAC",
+                                 {&makeSHA224HMACTests<D>, &makeSHA224RFCHMACTests<D>,
+                                  &makeSHA224WycheproofHMACTests<D>}}},
+                               &makeSHA224LongMessageTests<D>);
     case Algorithm::SHA256:
-        return subgroups({{"Known answers", {&makeSHA256Tests<D>}},
-                          {"Monte Carlo", {&makeSHA256MonteTests<D>}},
-                          {"HMAC", {&makeSHA256HMACTests<D>, &makeSHA256RFCHMACTests<D>, &makeSHA256WycheproofHMACTests<D>}},
-                          conformance,
-                          bufferSafety});
+        return withCommonKinds({"Known answers", {&makeSHA256Tests<D>}},
+                               {{"Monte Carlo", {&makeSHA256MonteTests<D>}},
+                                {"HMAC",
+                                 {&makeSHA256HMACTests<D>, &makeSHA256RFCHMACTests<D>,
+                                  &makeSHA256WycheproofHMACTests<D>}}},
+                               &makeSHA256LongMessageTests<D>);
     case Algorithm::SHA384:
-        return subgroups({{"Known answers", {&makeSHA384Tests<D>}},
-                          {"Monte Carlo", {&makeSHA384MonteTests<D>}},
-                          {"HMAC", {&makeSHA384HMACTests<D>, &makeSHA384RFCHMACTests<D>, &makeSHA384WycheproofHMACTests<D>}},
-                          conformance,
-                          bufferSafety});
+        return withCommonKinds({"Known answers", {&makeSHA384Tests<D>}},
+                               {{"Monte Carlo", {&makeSHA384MonteTests<D>}},
+                                {"HMAC",
+                                 {&makeSHA384HMACTests<D>, &makeSHA384RFCHMACTests<D>,
+                                  &makeSHA384WycheproofHMACTests<D>}}},
+                               &makeSHA384LongMessageTests<D>);
     case Algorithm::SHA512:
-        return subgroups({{"Known answers", {&makeSHA512Tests<D>}},
-                          {"Monte Carlo", {&makeSHA512MonteTests<D>}},
-                          {"HMAC", {&makeSHA512HMACTests<D>, &makeSHA512RFCHMACTests<D>, &makeSHA512WycheproofHMACTests<D>}},
-                          conformance,
-                          bufferSafety});
+        return withCommonKinds({"Known answers", {&makeSHA512Tests<D>}},
+                               {{"Monte Carlo", {&makeSHA512MonteTests<D>}},
+                                {"HMAC",
+                                 {&makeSHA512HMACTests<D>, &makeSHA512RFCHMACTests<D>,
+                                  &makeSHA512WycheproofHMACTests<D>}}},
+                               &makeSHA512LongMessageTests<D>);
     case Algorithm::SHA512_224:
-        return subgroups({{"Known answers", {&makeSHA512_224Tests<D>}},
-                          {"Monte Carlo", {&makeSHA512_224MonteTests<D>}},
-                          {"HMAC", {&makeSHA512_224WycheproofHMACTests<D>}},
-                          conformance,
-                          bufferSafety});
+        return withCommonKinds({"Known answers", {&makeSHA512_224Tests<D>}},
+                               {{"Monte Carlo", {&makeSHA512_224MonteTests<D>}},
+                                {"HMAC", {&makeSHA512_224WycheproofHMACTests<D>}}},
+                               &makeSHA512_224LongMessageTests<D>);
     case Algorithm::SHA512_256:
-        return subgroups({{"Known answers", {&makeSHA512_256Tests<D>}},
-                          {"Monte Carlo", {&makeSHA512_256MonteTests<D>}},
-                          {"HMAC", {&makeSHA512_256WycheproofHMACTests<D>}},
-                          conformance,
-                          bufferSafety});
+        return withCommonKinds({"Known answers", {&makeSHA512_256Tests<D>}},
+                               {{"Monte Carlo", {&makeSHA512_256MonteTests<D>}},
+                                {"HMAC", {&makeSHA512_256WycheproofHMACTests<D>}}},
+                               &makeSHA512_256LongMessageTests<D>);
     case Algorithm::SHA3_224:
-        return subgroups({{"Known answers", {&makeSHA3_224Tests<D>}},
-                          {"Monte Carlo", {&makeSHA3_224MonteTests<D>}},
-                          {"HMAC", {&makeSHA3_224WycheproofHMACTests<D>}},
-                          conformance,
-                          bufferSafety});
+        return withCommonKinds({"Known answers", {&makeSHA3_224Tests<D>}},
+                               {{"Monte Carlo", {&makeSHA3_224MonteTests<D>}},
+                                {"HMAC", {&makeSHA3_224WycheproofHMACTests<D>}}},
+                               &makeSHA3_224LongMessageTests<D>);
     case Algorithm::SHA3_256:
-        return subgroups({{"Known answers", {&makeSHA3_256Tests<D>}},
-                          {"Monte Carlo", {&makeSHA3_256MonteTests<D>}},
-                          {"HMAC", {&makeSHA3_256WycheproofHMACTests<D>}},
-                          conformance,
-                          bufferSafety});
+        return withCommonKinds({"Known answers", {&makeSHA3_256Tests<D>}},
+                               {{"Monte Carlo", {&makeSHA3_256MonteTests<D>}},
+                                {"HMAC", {&makeSHA3_256WycheproofHMACTests<D>}}},
+                               &makeSHA3_256LongMessageTests<D>);
     case Algorithm::SHA3_384:
-        return subgroups({{"Known answers", {&makeSHA3_384Tests<D>}},
-                          {"Monte Carlo", {&makeSHA3_384MonteTests<D>}},
-                          {"HMAC", {&makeSHA3_384WycheproofHMACTests<D>}},
-                          conformance,
-                          bufferSafety});
+        return withCommonKinds({"Known answers", {&makeSHA3_384Tests<D>}},
+                               {{"Monte Carlo", {&makeSHA3_384MonteTests<D>}},
+                                {"HMAC", {&makeSHA3_384WycheproofHMACTests<D>}}},
+                               &makeSHA3_384LongMessageTests<D>);
     case Algorithm::SHA3_512:
-        return subgroups({{"Known answers", {&makeSHA3_512Tests<D>}},
-                          {"Monte Carlo", {&makeSHA3_512MonteTests<D>}},
-                          {"HMAC", {&makeSHA3_512WycheproofHMACTests<D>}},
-                          conformance,
-                          bufferSafety});
+        return withCommonKinds({"Known answers", {&makeSHA3_512Tests<D>}},
+                               {{"Monte Carlo", {&makeSHA3_512MonteTests<D>}},
+                                {"HMAC", {&makeSHA3_512WycheproofHMACTests<D>}}},
+                               &makeSHA3_512LongMessageTests<D>);
     default: break;
     }
     throw std::logic_error("makeAllTests: no digest checks for " + std::string(algorithmName(algorithm)));

@@ -13,6 +13,7 @@
 #include "zelkor/Hash.hpp"
 #include "zelkor/tests/Crypto.hpp"
 #include "zelkor/tests/Test.hpp"
+#include "zelkor/tests/detail/LongMessages.hpp"
 #include "zelkor/tests/detail/ShaRecordCase.hpp"
 #include "zelkor/tests/detail/ShaRecords.hpp"
 #include "zelkor/tests/detail/VectorDirectory.hpp"
@@ -98,6 +99,18 @@ std::vector<Test> makeMD5LengthTests() {
 template <Hash D>
 std::vector<Test> makeMD5LengthTests(const D&) {
     return makeMD5LengthTests<D>();
+}
+
+// The long messages of Test/KAT_LONG for MD5 (1 GiB and 5 GiB + 1 byte),
+// one case per record named "LongMD5-<n>"; see makeSHA256LongMessageTests.
+template <Hash D>
+std::vector<Test> makeMD5LongMessageTests() {
+    return long_detail::makeLongMessageTests<D>("MD5");
+}
+
+template <Hash D>
+std::vector<Test> makeMD5LongMessageTests(const D&) {
+    return makeMD5LongMessageTests<D>();
 }
 
 }  // namespace zelkor::tests

@@ -13,6 +13,7 @@
 #include "zelkor/Hash.hpp"
 #include "zelkor/tests/Crypto.hpp"
 #include "zelkor/tests/Test.hpp"
+#include "zelkor/tests/detail/LongMessages.hpp"
 #include "zelkor/tests/detail/MonteChain.hpp"
 #include "zelkor/tests/detail/ShaRecordCase.hpp"
 #include "zelkor/tests/detail/ShaRecords.hpp"
@@ -149,5 +150,63 @@ template <Hash D> std::vector<Test> makeSHA3_224MonteTests(const D&) { return ma
 template <Hash D> std::vector<Test> makeSHA3_256MonteTests(const D&) { return makeSHA3_256MonteTests<D>(); }
 template <Hash D> std::vector<Test> makeSHA3_384MonteTests(const D&) { return makeSHA3_384MonteTests<D>(); }
 template <Hash D> std::vector<Test> makeSHA3_512MonteTests(const D&) { return makeSHA3_512MonteTests<D>(); }
+
+// Long messages from Test/KAT_LONG, the records under "[Algorithm = <ALG>]":
+// Pattern (hex) repeated Repeat times, 1 GiB and 5 GiB + 1 byte as installed.
+// One case per record, named "Long<ALG>-<n>" and located at its record. It
+// hashes the message chunked (chunk sizes 1, block - 1, block + 1 and 1 MiB
+// in turn) and, where the platform can map it, contiguously in one call;
+// both must give MD. Memory stays small whatever the length. The cases are
+// always built but run only when the environment sets zelkor_tests_long=1,
+// and report skipped otherwise.
+template <Hash D> std::vector<Test> makeSHA1LongMessageTests() {
+    return long_detail::makeLongMessageTests<D>("SHA1");
+}
+template <Hash D> std::vector<Test> makeSHA224LongMessageTests() {
+    return long_detail::makeLongMessageTests<D>("SHA224");
+}
+template <Hash D> std::vector<Test> makeSHA256LongMessageTests() {
+    return long_detail::makeLongMessageTests<D>("SHA256");
+}
+template <Hash D> std::vector<Test> makeSHA384LongMessageTests() {
+    return long_detail::makeLongMessageTests<D>("SHA384");
+}
+template <Hash D> std::vector<Test> makeSHA512LongMessageTests() {
+    return long_detail::makeLongMessageTests<D>("SHA512");
+}
+template <Hash D> std::vector<Test> makeSHA512_224LongMessageTests() {
+    return long_detail::makeLongMessageTests<D>("SHA512_224");
+}
+template <Hash D> std::vector<Test> makeSHA512_256LongMessageTests() {
+    return long_detail::makeLongMessageTests<D>("SHA512_256");
+}
+template <Hash D> std::vector<Test> makeSHA3_224LongMessageTests() {
+    return long_detail::makeLongMessageTests<D>("SHA3_224");
+}
+template <Hash D> std::vector<Test> makeSHA3_256LongMessageTests() {
+    return long_detail::makeLongMessageTests<D>("SHA3_256");
+}
+template <Hash D> std::vector<Test> makeSHA3_384LongMessageTests() {
+    return long_detail::makeLongMessageTests<D>("SHA3_384");
+}
+template <Hash D> std::vector<Test> makeSHA3_512LongMessageTests() {
+    return long_detail::makeLongMessageTests<D>("SHA3_512");
+}
+
+template <Hash D> std::vector<Test> makeSHA1LongMessageTests(const D&) { return makeSHA1LongMessageTests<D>(); }
+template <Hash D> std::vector<Test> makeSHA224LongMessageTests(const D&) { return makeSHA224LongMessageTests<D>(); }
+template <Hash D> std::vector<Test> makeSHA256LongMessageTests(const D&) { return makeSHA256LongMessageTests<D>(); }
+template <Hash D> std::vector<Test> makeSHA384LongMessageTests(const D&) { return makeSHA384LongMessageTests<D>(); }
+template <Hash D> std::vector<Test> makeSHA512LongMessageTests(const D&) { return makeSHA512LongMessageTests<D>(); }
+template <Hash D> std::vector<Test> makeSHA512_224LongMessageTests(const D&) {
+    return makeSHA512_224LongMessageTests<D>();
+}
+template <Hash D> std::vector<Test> makeSHA512_256LongMessageTests(const D&) {
+    return makeSHA512_256LongMessageTests<D>();
+}
+template <Hash D> std::vector<Test> makeSHA3_224LongMessageTests(const D&) { return makeSHA3_224LongMessageTests<D>(); }
+template <Hash D> std::vector<Test> makeSHA3_256LongMessageTests(const D&) { return makeSHA3_256LongMessageTests<D>(); }
+template <Hash D> std::vector<Test> makeSHA3_384LongMessageTests(const D&) { return makeSHA3_384LongMessageTests<D>(); }
+template <Hash D> std::vector<Test> makeSHA3_512LongMessageTests(const D&) { return makeSHA3_512LongMessageTests<D>(); }
 
 }  // namespace zelkor::tests

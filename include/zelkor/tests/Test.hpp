@@ -106,6 +106,14 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// Thrown by a case that is not to run here (e.g. a long-message case unless
+// the environment asks for them): the runner reports it skipped, with the
+// message as the reason, never passed.
+class SkipTest : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
 namespace detail {
 
 template <class T>
