@@ -143,6 +143,24 @@ void forEachVectorRecord(std::string_view familyDir, std::string_view recordKey,
     }
 }
 
+std::string readVectorFileText(const std::string& path) {
+    off_t size = 0;
+    const FileDescriptor fd = openRegularFile(path, size);
+    std::string text(static_cast<std::size_t>(size), '\0');
+    std::size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t got = ::read(fd.get(), text.data() + done, text.size() - done);
+        if (got == 0) break;
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            throwOsError("cannot read vector file", path, errno);
+        }
+        done += static_cast<std::size_t>(got);
+    }
+    text.resize(done);
+    return text;
+}
+
 std::string vectorDirectoryPath(std::string_view familyDir) {
     return Paths_zelkor_tests::getDataFileName("Test/" + std::string(familyDir));
 }

@@ -16,7 +16,8 @@ cmake --build "$work/build" -j2
 cmake --install "$work/build" >/dev/null
 
 for required in include/zelkor/tests/Paths_zelkor_tests.hpp share/zelkor-tests/Test/KAT_HMAC \
-                share/zelkor-tests/Test/KAT_SHA_MONTE/SHA256Monte.rsp; do
+                share/zelkor-tests/Test/KAT_SHA_MONTE/SHA256Monte.rsp \
+                share/zelkor-tests/Wycheproof/aes_gcm_test.json share/zelkor-tests/Wycheproof/LICENSE; do
     [ -e "$prefix/$required" ] || { echo "check-install: missing $prefix/$required" >&2; exit 1; }
 done
 if [ -z "$(find "$prefix" -name zelkor-testsConfig.cmake)" ]; then

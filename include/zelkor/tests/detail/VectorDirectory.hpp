@@ -57,6 +57,9 @@ void forEachVectorRecord(std::string_view familyDir, std::string_view recordKey,
                          const std::function<bool(std::string_view fileName)>& keep, const VectorRecordSink& onRecord,
                          VectorUsage& usage);
 
+// The whole text of the regular file at `path` (VectorFileError otherwise).
+std::string readVectorFileText(const std::string& path);
+
 // The last component of a path: everything after the last "/".
 std::string_view fileNameOf(std::string_view path);
 

@@ -1,0 +1,68 @@
+// The Wycheproof reader on the installed files and on broken JSON.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "support/DataDir.hpp"
+#include "zelkor/tests/detail/VectorDirectory.hpp"
+#include "zelkor/tests/detail/Wycheproof.hpp"
+
+namespace zelkor::tests::detail {
+namespace {
+
+std::string installed(const std::string& name) { return testsupport::sourceDataDir() + "/Wycheproof/" + name; }
+
+std::string errorOf(std::string_view text) {
+    try {
+        parseWycheproof(text, "x.json");
+    } catch (const VectorFileError& e) {
+        return e.what();
+    }
+    return "no error";
+}
+
+TEST(WycheproofReader, ReadsAesGcmGroupsTestsAndFields) {
+    const WycheproofFile file = readWycheproofFile(installed("aes_gcm_test.json"));
+    EXPECT_EQ(file.algorithm, "AES-GCM");
+    EXPECT_EQ(file.integer("numberOfTests"), 316);
+    std::size_t valid = 0, invalid = 0;
+    for (const auto& group : file.groups)
+        for (const auto& test : group.tests) (test.result == "valid" ? valid : invalid) += 1;
+    EXPECT_EQ(valid, 229u);
+    EXPECT_EQ(invalid, 87u);
+
+    const WycheproofGroup& first = file.groups.front();
+    EXPECT_EQ(first.text("type"), "AeadTest");
+    EXPECT_EQ(first.integer("tagSize"), 128);
+    const WycheproofTest& test = first.tests.front();
+    EXPECT_EQ(test.tcId, 1);
+    EXPECT_EQ(test.hex("key").size() * 8, static_cast<std::size_t>(first.integer("keySize")));
+    EXPECT_EQ(test.line, 63u);  // its "{"
+    EXPECT_FALSE(file.describeFlag("CounterWrap").empty());
+    EXPECT_FALSE(test.flags.empty());
+}
+
+TEST(WycheproofReader, ReadsEveryHmacFile) {
+    const std::pair<const char*, std::size_t> counts[] = {{"hmac_sha1_test.json", 170}, {"hmac_sha256_test.json", 174},
+                                                          {"hmac_sha3_512_test.json", 174},
+                                                          {"hmac_sha512_256_test.json", 175}};
+    for (const auto& [name, tests] : counts) EXPECT_EQ(readWycheproofFile(installed(name)).testCount(), tests) << name;
+}
+
+TEST(WycheproofReader, FaultsNameFileAndPosition) {
+    EXPECT_EQ(errorOf("{\"testGroups\": [\n{\"tests\": [}]}"),
+              "malformed JSON in vector file 'x.json': parse error at line 2, column 12: syntax error while parsing "
+              "value - unexpected '}'; expected '[', '{', or a literal");
+    EXPECT_NE(errorOf("").find("'x.json'"), std::string::npos);
+    EXPECT_NE(errorOf(std::string(100, '[')).find("nested deeper than 64"), std::string::npos);
+    EXPECT_EQ(errorOf("{\"algorithm\": \"A\"}"), "vector file 'x.json' line 1: no member \"testGroups\"");
+    EXPECT_EQ(errorOf("{\"testGroups\": [{\"tests\": [\n\n {\"result\": \"valid\"}]}]}"),
+              "vector file 'x.json' line 3: no member \"tcId\"");
+    const WycheproofFile file =
+        parseWycheproof("{\"testGroups\": [{\"tests\": [{\"tcId\": 1, \"result\": \"valid\", \"msg\": \"0g\"}]}]}", "x");
+    EXPECT_THROW(file.groups[0].tests[0].hex("msg"), VectorFileError);
+    EXPECT_THROW(readWycheproofFile(installed("absent.json")), VectorFileError);
+}
+
+}  // namespace
+}  // namespace zelkor::tests::detail
