@@ -9,6 +9,7 @@
 #include "ReferencePrimitives.hpp"
 #include "zelkor/tests/AES.hpp"
 #include "zelkor/tests/Conformance.hpp"
+#include "zelkor/tests/GCM.hpp"
 #include "zelkor/tests/GTest.hpp"
 #include "zelkor/tests/HMAC.hpp"
 #include "zelkor/tests/MD5.hpp"
@@ -84,6 +85,15 @@ std::vector<Test> allSuites() {
         testGroup("SHA3_384_Monte", makeSHA3_384MonteTests<ref::SHA3_384>()),
         testGroup("SHA3_512_Monte", makeSHA3_512MonteTests<ref::SHA3_512>()),
         conformance(),
+        testGroup("AES128_GCM", makeAESGCMTests<ref::AES128>()),
+        testGroup("AES192_GCM", makeAESGCMTests<ref::AES192>()),
+        testGroup("AES256_GCM", makeAESGCMTests<ref::AES256>()),
+        testGroup("AES128_GCM_Wycheproof", makeAESGCMWycheproofTests<ref::AES128>()),
+        testGroup("AES192_GCM_Wycheproof", makeAESGCMWycheproofTests<ref::AES192>()),
+        testGroup("AES256_GCM_Wycheproof", makeAESGCMWycheproofTests<ref::AES256>()),
+        testGroup("GCM_Conformance", {testGroup("AES128", makeGCMConformanceTests<ref::AES128>()),
+                                      testGroup("AES192", makeGCMConformanceTests<ref::AES192>()),
+                                      testGroup("AES256", makeGCMConformanceTests<ref::AES256>())}),
     };
 }
 
