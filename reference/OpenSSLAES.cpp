@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <climits>
+#include <mutex>
 #include <stdexcept>
 #include <string>
 
@@ -80,12 +81,25 @@ private:
 }  // namespace
 
 // One initialised context per mode and direction, never used directly: every
-// operation works on its own copy, so the schedule is shared read-only.
+// operation works on its own copy, so the schedule is shared read-only. Each
+// is made on first use (once, whichever thread comes first): a key used for
+// one mode, as in a known-answer record, pays for that mode alone.
 struct AESKeySchedule {
-    std::array<std::array<CipherCtx, 2>, kModes> templates;
+    int bits = 0;
+    std::vector<std::uint8_t> key;
+    mutable std::array<std::array<std::once_flag, 2>, kModes> made;
+    mutable std::array<std::array<CipherCtx, 2>, kModes> templates;
 
     const EVP_CIPHER_CTX* ctx(AESMode mode, bool encrypt) const {
-        return templates[modeIndex(mode)][encrypt ? 1 : 0].get();
+        const std::size_t m = modeIndex(mode), e = encrypt ? 1 : 0;
+        std::call_once(made[m][e], [&] {
+            CipherCtx ctx = newCipherCtx();
+            check(EVP_CipherInit_ex2(ctx.get(), fetchCipher(bits, mode), key.data(), nullptr, encrypt ? 1 : 0, nullptr),
+                  "EVP_CipherInit_ex2");
+            check(EVP_CIPHER_CTX_set_padding(ctx.get(), 0), "EVP_CIPHER_CTX_set_padding");
+            templates[m][e] = std::move(ctx);
+        });
+        return templates[m][e].get();
     }
 };
 
@@ -94,17 +108,10 @@ std::shared_ptr<const AESKeySchedule> makeAESKeySchedule(int bits, const ByteStr
         throw std::invalid_argument("AES-" + std::to_string(bits) + " key of " + std::to_string(key.size()) +
                                     " bytes");
     }
+    sizeIndex(bits);  // refuses other sizes now rather than on first use
     auto schedule = std::make_shared<AESKeySchedule>();
-    for (std::size_t m = 0; m < kModes; ++m) {
-        const auto mode = static_cast<AESMode>(m);
-        for (int encrypt = 0; encrypt < 2; ++encrypt) {
-            CipherCtx ctx = newCipherCtx();
-            check(EVP_CipherInit_ex2(ctx.get(), fetchCipher(bits, mode), key.data(), nullptr, encrypt, nullptr),
-                  "EVP_CipherInit_ex2");
-            check(EVP_CIPHER_CTX_set_padding(ctx.get(), 0), "EVP_CIPHER_CTX_set_padding");
-            schedule->templates[m][static_cast<std::size_t>(encrypt)] = std::move(ctx);
-        }
-    }
+    schedule->bits = bits;
+    schedule->key.assign(key.begin(), key.end());
     return schedule;
 }
 
@@ -208,11 +215,16 @@ void gcmAad(EVP_CIPHER_CTX* ctx, const ByteString& aad) {
     }
 }
 
+// A fresh context given key and IV at once: a GCM key is mostly used once or
+// twice (known answers), where copying a prepared context costs more.
 CipherCtx evpGcm(const AESKeySchedule& key, bool encrypt, const ByteString& iv, const ByteString& aad) {
-    CipherCtx ctx = copyOf(key.ctx(AESMode::GCM, encrypt));
+    CipherCtx ctx = newCipherCtx();
+    const int enc = encrypt ? 1 : 0;
+    check(EVP_CipherInit_ex2(ctx.get(), fetchCipher(key.bits, AESMode::GCM), nullptr, nullptr, enc, nullptr),
+          "EVP_CipherInit_ex2");
     check(EVP_CIPHER_CTX_ctrl(ctx.get(), EVP_CTRL_GCM_SET_IVLEN, static_cast<int>(iv.size()), nullptr),
           "EVP_CTRL_GCM_SET_IVLEN");
-    check(EVP_CipherInit_ex2(ctx.get(), nullptr, nullptr, iv.data(), encrypt ? 1 : 0, nullptr), "EVP_CipherInit_ex2");
+    check(EVP_CipherInit_ex2(ctx.get(), nullptr, key.key.data(), iv.data(), enc, nullptr), "EVP_CipherInit_ex2");
     gcmAad(ctx.get(), aad);
     return ctx;
 }

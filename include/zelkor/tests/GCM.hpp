@@ -32,7 +32,7 @@ std::vector<Test> makeAESGCMTests() {
     auto usage = std::make_shared<detail::VectorUsage>(detail::vectorDirectoryPath(gcm_detail::kNistGcmDirectory));
     std::vector<Test> out;
     for (gcm_detail::NistGcmCategoryData& category : gcm_detail::loadNistGcm(K::keyLength, *usage)) {
-        CaseOrigin origin = lineOrigin(category.file, category.records.front().line, usage);
+        CaseOrigin origin = lineOrigin(category.file, category.records->front().line, usage);
         std::string name = category.name;
         gcm_detail::NistGcmCategory<K> run{category.name, std::string(detail::fileNameOf(category.file)),
                                            category.encrypt, std::move(category.records)};

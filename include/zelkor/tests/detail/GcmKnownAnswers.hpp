@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <exception>
+#include <memory>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -77,11 +78,11 @@ struct NistGcmCategory {
     std::string name;
     std::string file;
     bool encrypt = true;
-    std::vector<NistGcmRecord> records;
+    std::shared_ptr<const std::vector<NistGcmRecord>> records;
 
     void operator()() const {
         RecordFailures failures;
-        for (const NistGcmRecord& record : records) {
+        for (const NistGcmRecord& record : *records) {
             std::string failure;
             try {
                 failure = checkNistRecord<K>(encrypt, record);
@@ -90,7 +91,7 @@ struct NistGcmCategory {
             }
             if (!failure.empty()) failures.add(recordPlace(file, record) + failure);
         }
-        failures.throwIfAny(name, records.size());
+        failures.throwIfAny(name, records->size());
     }
 };
 

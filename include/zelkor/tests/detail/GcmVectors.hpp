@@ -3,6 +3,7 @@
 // the Wycheproof AES-GCM tests, keeping what fits one key size and counting
 // the rest in the usage.
 
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,12 +22,15 @@ struct NistGcmCategoryData {
     std::string name;  // "<file name>-Keylen128-IVlen96-PTlen0-AADlen0-Taglen128"
     std::string file;  // its path
     bool encrypt = true;
-    std::vector<NistGcmRecord> records;
+    std::shared_ptr<const std::vector<NistGcmRecord>> records;
 };
 
 // Every category of every file (listing order) with records of `keyBits`-bit
 // keys. The direction comes from the file name ("Encrypt" or "Decrypt"); other
 // files, records missing a field and other key sizes are counted as skipped.
+// The files (17 MB, of three key sizes) are parsed once per process and shared
+// by the builders of the three key sizes, as long as the directory's files
+// keep their names, sizes and modification times.
 std::vector<NistGcmCategoryData> loadNistGcm(int keyBits, detail::VectorUsage& usage);
 
 struct WycheproofGcmCase {
