@@ -8,7 +8,9 @@
 #include <string>
 
 #include <openssl/crypto.h>
+#include <openssl/err.h>
 #include <openssl/evp.h>
+#include <openssl/modes.h>
 
 #include "OpenSSLErrors.hpp"
 
@@ -16,7 +18,7 @@ namespace zelkor::reference::detail {
 namespace {
 
 constexpr std::size_t kBlockBytes = 16;
-constexpr std::size_t kModes = 5;
+constexpr std::size_t kModes = 6;
 
 std::size_t modeIndex(AESMode mode) { return static_cast<std::size_t>(mode); }
 
@@ -33,7 +35,7 @@ std::size_t sizeIndex(int bits) {
 // OpenSSL 3); they stay alive until the process ends.
 const EVP_CIPHER* fetchCipher(int bits, AESMode mode) {
     static const auto ciphers = [] {
-        static constexpr const char* kModeNames[kModes] = {"ECB", "CBC", "CFB", "OFB", "CTR"};
+        static constexpr const char* kModeNames[kModes] = {"ECB", "CBC", "CFB", "OFB", "CTR", "GCM"};
         static constexpr int kBits[3] = {128, 192, 256};
         std::array<std::array<EVP_CIPHER*, kModes>, 3> fetched{};
         for (std::size_t s = 0; s < 3; ++s) {
@@ -79,9 +81,9 @@ private:
 }  // namespace
 
 // One initialised context per mode and direction, never used directly: every
-// operation works on its own copy, so the schedule is shared read-only. A
-// context is made on its first use (most keys of a vector file see one mode),
-// once whatever the number of threads asking.
+// operation works on its own copy, so the schedule is shared read-only. Each
+// is made on first use (once, whichever thread comes first): a key used for
+// one mode, as in a known-answer record, pays for that mode alone.
 struct AESKeySchedule {
     int bits = 0;
     std::vector<std::uint8_t> key;
@@ -106,9 +108,10 @@ std::shared_ptr<const AESKeySchedule> makeAESKeySchedule(int bits, const ByteStr
         throw std::invalid_argument("AES-" + std::to_string(bits) + " key of " + std::to_string(key.size()) +
                                     " bytes");
     }
+    sizeIndex(bits);  // refuses other sizes now rather than on first use
     auto schedule = std::make_shared<AESKeySchedule>();
     schedule->bits = bits;
-    schedule->key = key.vector();
+    schedule->key.assign(key.begin(), key.end());
     return schedule;
 }
 
@@ -197,6 +200,111 @@ AESRunResult runAES(const AESKeySchedule& key, AESMode mode, bool encrypt, const
         result.nextIV = ByteString(next.data(), next.size());
     }
     return result;
+}
+
+namespace {
+
+// OpenSSL's EVP GCM takes IVs of up to 128 bytes.
+constexpr std::size_t kMaxEvpGcmIv = 128;
+
+void gcmAad(EVP_CIPHER_CTX* ctx, const ByteString& aad) {
+    for (std::size_t pos = 0; pos < aad.size(); pos += kMaxSlice) {
+        const std::size_t slice = std::min(kMaxSlice, aad.size() - pos);
+        int ignored = 0;
+        check(EVP_CipherUpdate(ctx, nullptr, &ignored, aad.data() + pos, static_cast<int>(slice)), "EVP_CipherUpdate");
+    }
+}
+
+// A fresh context given key and IV at once: a GCM key is mostly used once or
+// twice (known answers), where copying a prepared context costs more.
+CipherCtx evpGcm(const AESKeySchedule& key, bool encrypt, const ByteString& iv, const ByteString& aad) {
+    CipherCtx ctx = newCipherCtx();
+    const int enc = encrypt ? 1 : 0;
+    check(EVP_CipherInit_ex2(ctx.get(), fetchCipher(key.bits, AESMode::GCM), nullptr, nullptr, enc, nullptr),
+          "EVP_CipherInit_ex2");
+    check(EVP_CIPHER_CTX_ctrl(ctx.get(), EVP_CTRL_GCM_SET_IVLEN, static_cast<int>(iv.size()), nullptr),
+          "EVP_CTRL_GCM_SET_IVLEN");
+    check(EVP_CipherInit_ex2(ctx.get(), nullptr, key.key.data(), iv.data(), enc, nullptr), "EVP_CipherInit_ex2");
+    gcmAad(ctx.get(), aad);
+    return ctx;
+}
+
+// CRYPTO_gcm128 over the key's ECB context, one block at a time.
+void encryptOneBlock(const unsigned char in[16], unsigned char out[16], const void* ecb) {
+    int produced = 0;
+    auto* ctx = static_cast<EVP_CIPHER_CTX*>(const_cast<void*>(ecb));
+    if (EVP_CipherUpdate(ctx, out, &produced, in, 16) != 1 || produced != 16) std::fill_n(out, 16, 0);
+}
+
+struct Gcm128Free {
+    void operator()(GCM128_CONTEXT* ctx) const { CRYPTO_gcm128_release(ctx); }
+};
+
+// The tag (16 bytes) and the text run through CRYPTO_gcm128.
+std::pair<std::vector<std::uint8_t>, zelkor::detail::GcmBlock> longIvGcm(const AESKeySchedule& key, bool encrypt, const ByteString& iv,
+                                                         const ByteString& aad, const ByteString& text) {
+    CipherCtx ecb = copyOf(key.ctx(AESMode::ECB, true));
+    std::unique_ptr<GCM128_CONTEXT, Gcm128Free> gcm(CRYPTO_gcm128_new(ecb.get(), encryptOneBlock));
+    if (!gcm) throw OpenSSLError("CRYPTO_gcm128_new failed");
+    CRYPTO_gcm128_setiv(gcm.get(), iv.data(), iv.size());
+    if (aad.size() != 0) check(CRYPTO_gcm128_aad(gcm.get(), aad.data(), aad.size()) == 0, "CRYPTO_gcm128_aad");
+    std::vector<std::uint8_t> out(text.size());
+    if (text.size() != 0) {
+        const int failed = encrypt ? CRYPTO_gcm128_encrypt(gcm.get(), text.data(), out.data(), text.size())
+                                   : CRYPTO_gcm128_decrypt(gcm.get(), text.data(), out.data(), text.size());
+        check(failed == 0, "CRYPTO_gcm128_encrypt");
+    }
+    zelkor::detail::GcmBlock tag{};
+    CRYPTO_gcm128_tag(gcm.get(), tag.data(), tag.size());
+    return {std::move(out), tag};
+}
+
+}  // namespace
+
+GcmSealed aesGcmEncrypt(const AESKeySchedule& key, const ByteString& iv, const ByteString& aad,
+                        const ByteString& plaintext, std::size_t tagBytes) {
+    zelkor::detail::checkGcmIv(iv);
+    zelkor::detail::checkGcmTagBytes(tagBytes);
+    if (iv.size() > kMaxEvpGcmIv) {
+        auto [ciphertext, tag] = longIvGcm(key, true, iv, aad, plaintext);
+        return {ByteString(std::move(ciphertext)), ByteString(tag.data(), tagBytes)};
+    }
+    CipherCtx ctx = evpGcm(key, true, iv, aad);
+    std::vector<std::uint8_t> ciphertext;
+    ciphertext.reserve(plaintext.size() + kBlockBytes);
+    update(ctx.get(), plaintext, ciphertext);
+    std::array<unsigned char, kBlockBytes> tail{};
+    int tailLength = 0;
+    check(EVP_CipherFinal_ex(ctx.get(), tail.data(), &tailLength), "EVP_CipherFinal_ex");
+    std::array<unsigned char, kBlockBytes> tag{};
+    check(EVP_CIPHER_CTX_ctrl(ctx.get(), EVP_CTRL_GCM_GET_TAG, static_cast<int>(tagBytes), tag.data()),
+          "EVP_CTRL_GCM_GET_TAG");
+    return {ByteString(std::move(ciphertext)), ByteString(tag.data(), tagBytes)};
+}
+
+std::optional<ByteString> aesGcmDecrypt(const AESKeySchedule& key, const ByteString& iv, const ByteString& aad,
+                                        const ByteString& ciphertext, const ByteString& tag) {
+    zelkor::detail::checkGcmIv(iv);
+    zelkor::detail::checkGcmTagBytes(tag.size());
+    if (iv.size() > kMaxEvpGcmIv) {
+        auto [plaintext, expected] = longIvGcm(key, false, iv, aad, ciphertext);
+        if (!zelkor::detail::constantTimeEqual(std::span(expected.data(), tag.size()), tag.span())) return std::nullopt;
+        return ByteString(std::move(plaintext));
+    }
+    CipherCtx ctx = evpGcm(key, false, iv, aad);
+    std::vector<std::uint8_t> tagCopy(tag.begin(), tag.end());
+    check(EVP_CIPHER_CTX_ctrl(ctx.get(), EVP_CTRL_GCM_SET_TAG, static_cast<int>(tagCopy.size()), tagCopy.data()),
+          "EVP_CTRL_GCM_SET_TAG");
+    std::vector<std::uint8_t> plaintext;
+    plaintext.reserve(ciphertext.size() + kBlockBytes);
+    update(ctx.get(), ciphertext, plaintext);
+    std::array<unsigned char, kBlockBytes> tail{};
+    int tailLength = 0;
+    if (EVP_CipherFinal_ex(ctx.get(), tail.data(), &tailLength) != 1) {  // the tag does not match
+        ERR_clear_error();
+        return std::nullopt;
+    }
+    return ByteString(std::move(plaintext));
 }
 
 }  // namespace zelkor::reference::detail

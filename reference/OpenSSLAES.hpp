@@ -1,7 +1,9 @@
 #pragma once
 // Reference AES keys backed by OpenSSL. All twenty mode operations are
 // OpenSSL's own (EVP with padding off), streamed chunk by chunk for the
-// chunked forms; their next IVs follow the rules of zelkor/Modes.hpp.
+// chunked forms; their next IVs follow the rules of zelkor/Modes.hpp. GCM is
+// OpenSSL's too: EVP for IVs of up to 128 bytes (its limit), OpenSSL's
+// CRYPTO_gcm128 for longer ones.
 
 #include <cstdint>
 #include <memory>
@@ -12,12 +14,13 @@
 
 #include "zelkor/BlockCipher.hpp"
 #include "zelkor/ByteString.hpp"
+#include "zelkor/Gcm.hpp"
 
 namespace zelkor::reference {
 
 namespace detail {
 
-enum class AESMode { ECB, CBC, CFB, OFB, CTR };
+enum class AESMode { ECB, CBC, CFB, OFB, CTR, GCM };
 
 // The expanded key, made once by buildKey and never changed afterwards, so
 // copies of a key share it and may use it from several threads at once.
@@ -36,6 +39,12 @@ struct AESRunResult {
 // Runs one mode over the chunks in order, through a single EVP context.
 AESRunResult runAES(const AESKeySchedule& key, AESMode mode, bool encrypt, const ByteString& iv,
                     std::span<const ByteString> chunks, const char* operation);
+
+// GCM with the refusals of zelkor/Gcm.hpp (IV of 0 bytes, tag lengths).
+GcmSealed aesGcmEncrypt(const AESKeySchedule& key, const ByteString& iv, const ByteString& aad,
+                        const ByteString& plaintext, std::size_t tagBytes);
+std::optional<ByteString> aesGcmDecrypt(const AESKeySchedule& key, const ByteString& iv, const ByteString& aad,
+                                        const ByteString& ciphertext, const ByteString& tag);
 
 }  // namespace detail
 
@@ -119,6 +128,15 @@ public:
     }
     LazyResult unCtrLazy(const IV<Self>& iv, const ChunkedByteString& b) const {
         return withIV(lazy(detail::AESMode::CTR, false, iv.bytes(), b, "unCtrLazy"));
+    }
+
+    GcmSealed gcmEncrypt(const ByteString& iv, const ByteString& aad, const ByteString& plaintext,
+                         std::size_t tagBytes = 16) const {
+        return detail::aesGcmEncrypt(*schedule_, iv, aad, plaintext, tagBytes);
+    }
+    std::optional<ByteString> gcmDecrypt(const ByteString& iv, const ByteString& aad, const ByteString& ciphertext,
+                                         const ByteString& tag) const {
+        return detail::aesGcmDecrypt(*schedule_, iv, aad, ciphertext, tag);
     }
 
 private:

@@ -24,16 +24,12 @@ struct Node {
     enum class Type { Object, Array, String, Integer, Other };
     Type type = Type::Other;
     std::string text;  // String: the value; Integer: decimal; Other scalars: their JSON
-    struct Member;  // a pair of Node would need Node complete (libstdc++ under clang)
-    std::vector<Member> members;
+    // An array's elements, or an object's member values with their names in
+    // `names` (two vectors: a vector may hold the incomplete Node, a pair not).
     std::vector<Node> elements;
+    std::vector<std::string> names;
     std::size_t begin = 0;  // containers only: offset of "{" or "["
     std::size_t end = 0;    // containers only: offset past "}" or "]"
-};
-
-struct Node::Member {
-    std::string name;
-    Node value;
 };
 
 // The parser's input: the file's characters, noting how far it has read, so
@@ -114,7 +110,7 @@ private:
             return root_;
         }
         Node& parent = *stack_.back();
-        if (parent.type == Node::Type::Object) return parent.members.emplace_back(Node::Member{std::move(key_), std::move(node)}).value;
+        if (parent.type == Node::Type::Object) parent.names.push_back(std::move(key_));
         return parent.elements.emplace_back(std::move(node));
     }
     bool scalar(Node::Type type, std::string text) {
@@ -173,14 +169,17 @@ public:
         WycheproofFile file;
         start(file, root, "the top level");
         bool hasGroups = false;
-        for (const auto& [name, value] : root.members) {
+        for (std::size_t i = 0; i < root.elements.size(); ++i) {
+            const std::string& name = root.names[i];
+            const Node& value = root.elements[i];
             if (name == "testGroups") {
                 hasGroups = true;
                 for (const Node& group : arrayOf(value, file, name)) file.groups.push_back(this->group(group));
                 continue;
             }
             if (name == "notes" && value.type == Node::Type::Object)
-                for (const auto& [flag, note] : value.members) file.notes.push_back(this->note(flag, note));
+                for (std::size_t n = 0; n < value.elements.size(); ++n)
+                    file.notes.push_back(this->note(value.names[n], value.elements[n]));
             file.members.push_back(member(name, value));
         }
         if (!hasGroups) fail(file, "no member \"testGroups\"");
@@ -226,7 +225,9 @@ private:
 
     WycheproofNote note(const std::string& flag, const Node& node) const {
         WycheproofNote note{flag, {}, {}};
-        for (const auto& [name, value] : node.members) {
+        for (std::size_t i = 0; i < node.elements.size(); ++i) {
+            const std::string& name = node.names[i];
+            const Node& value = node.elements[i];
             if (value.type != Node::Type::String) continue;
             if (name == "bugType") note.bugType = value.text;
             if (name == "description") note.description = value.text;
@@ -238,7 +239,9 @@ private:
         WycheproofGroup group;
         start(group, node, "a test group");
         bool hasTests = false;
-        for (const auto& [name, value] : node.members) {
+        for (std::size_t i = 0; i < node.elements.size(); ++i) {
+            const std::string& name = node.names[i];
+            const Node& value = node.elements[i];
             if (name != "tests") {
                 group.members.push_back(member(name, value));
                 continue;
@@ -253,7 +256,8 @@ private:
     WycheproofTest test(const Node& node) const {
         WycheproofTest test;
         start(test, node, "a test");
-        for (const auto& [name, value] : node.members) test.members.push_back(member(name, value));
+        for (std::size_t i = 0; i < node.elements.size(); ++i)
+            test.members.push_back(member(node.names[i], node.elements[i]));
         test.tcId = test.integer("tcId");
         test.result = test.text("result");
         if (test.has("comment")) test.comment = test.text("comment");

@@ -64,5 +64,19 @@ TEST(WycheproofReader, FaultsNameFileAndPosition) {
     EXPECT_THROW(readWycheproofFile(installed("absent.json")), VectorFileError);
 }
 
+// Cut anywhere, or with a byte changed, the file is an error naming it, or
+// still parses: never a crash (run under the sanitizers too).
+TEST(WycheproofReader, TruncatedOrDamagedFileIsAnError) {
+    const std::string text = readVectorFileText(installed("aes_gcm_test.json"));
+    for (std::size_t length = 0; length < text.size(); length += 4999)
+        EXPECT_NE(errorOf(text.substr(0, length)).find("'x.json'"), std::string::npos) << length;
+    for (std::size_t at = 7; at < text.size(); at += 3001) {
+        std::string damaged = text;
+        damaged[at] = static_cast<char>(damaged[at] ^ 0x5c);
+        const std::string error = errorOf(damaged);
+        EXPECT_TRUE(error == "no error" || error.find("'x.json'") != std::string::npos) << at << ": " << error;
+    }
+}
+
 }  // namespace
 }  // namespace zelkor::tests::detail

@@ -60,6 +60,12 @@ concept OwnHmacFits = requires(const ByteString& key, const ByteString& m, const
     { D::hmac(key, chunked) } -> std::same_as<D>;
 };
 
+// Whether hmac calls D's own: one that fits, or one that is there for this D
+// but does not fit (a compile error then).
+template <class D>
+concept UsesOwnHmac = OwnHmacFits<D> || HasMemberNamed_hmac<D> ||
+                      requires(const ByteString& key, const ByteString& m) { D::hmac(key, m); };
+
 // D's own hmac for either form of the message; one that does not fit is a
 // compile error rather than passed over. Every caller, the conformance check
 // included, comes through here, so the error is this assertion alone and not
@@ -77,13 +83,13 @@ D ownHmac(const ByteString& key, const Message& message) {
 
 template <Hash D>
 D hmac(const ByteString& key, const ChunkedByteString& message) {
-    if constexpr (detail::HasMemberNamed_hmac<D>) return detail::ownHmac<D>(key, message);
+    if constexpr (detail::UsesOwnHmac<D>) return detail::ownHmac<D>(key, message);
     else return detail::genericHmac<D>(key, message.chunks());
 }
 
 template <Hash D>
 D hmac(const ByteString& key, const ByteString& message) {
-    if constexpr (detail::HasMemberNamed_hmac<D>) return detail::ownHmac<D>(key, message);
+    if constexpr (detail::UsesOwnHmac<D>) return detail::ownHmac<D>(key, message);
     else return detail::genericHmac<D>(key, std::vector<ByteString>{message});
 }
 

@@ -43,16 +43,24 @@ namespace detail {
 
 // Whether K's own member can stand in for the generic operation: callable on
 // a const K with the same arguments, returning exactly the same type.
-#define ZELKOR_DETAIL_OWN_ECB(name, Bytes)                                  \
-    template <class K>                                                      \
-    concept OwnFits_##name = requires(const K& k, const Bytes& b) {         \
-        { k.name(b) } -> std::same_as<Bytes>;                               \
-    };
-#define ZELKOR_DETAIL_OWN_IV_MODE(name, Bytes)                                              \
-    template <class K>                                                                      \
-    concept OwnFits_##name = requires(const K& k, const IV<K>& iv, const Bytes& b) {        \
-        { k.name(iv, b) } -> std::same_as<std::pair<Bytes, IV<K>>>;                         \
-    };
+// Whether the operation calls K's own member: one that fits, or one that is
+// there for this K but does not fit (a compile error then).
+#define ZELKOR_DETAIL_OWN_ECB(name, Bytes)                                                        \
+    template <class K>                                                                            \
+    concept OwnFits_##name = requires(const K& k, const Bytes& b) {                               \
+        { k.name(b) } -> std::same_as<Bytes>;                                                     \
+    };                                                                                            \
+    template <class K>                                                                            \
+    concept UsesOwn_##name =                                                                      \
+        OwnFits_##name<K> || HasMemberNamed_##name<K> || requires(K& k, const Bytes& b) { k.name(b); };
+#define ZELKOR_DETAIL_OWN_IV_MODE(name, Bytes)                                                    \
+    template <class K>                                                                            \
+    concept OwnFits_##name = requires(const K& k, const IV<K>& iv, const Bytes& b) {              \
+        { k.name(iv, b) } -> std::same_as<std::pair<Bytes, IV<K>>>;                               \
+    };                                                                                            \
+    template <class K>                                                                            \
+    concept UsesOwn_##name = OwnFits_##name<K> || HasMemberNamed_##name<K> ||                     \
+                             requires(K& k, const IV<K>& iv, const Bytes& b) { k.name(iv, b); };
 
 ZELKOR_DETAIL_OWN_ECB(ecb, ByteString)
 ZELKOR_DETAIL_OWN_ECB(unEcb, ByteString)
@@ -124,7 +132,7 @@ std::pair<ChunkedByteString, IV<K>> withIVLazy(const char* name, bool wholeBlock
 
 template <BlockCipher K>
 ByteString ecb(const K& key, const ByteString& bytes) {
-    if constexpr (detail::HasMemberNamed_ecb<K>) {
+    if constexpr (detail::UsesOwn_ecb<K>) {
         static_assert(detail::OwnFits_ecb<K>,
                       "K::ecb must be callable as: ByteString ecb(const ByteString&) const");
         return key.ecb(bytes);
@@ -135,7 +143,7 @@ ByteString ecb(const K& key, const ByteString& bytes) {
 
 template <BlockCipher K>
 ByteString unEcb(const K& key, const ByteString& bytes) {
-    if constexpr (detail::HasMemberNamed_unEcb<K>) {
+    if constexpr (detail::UsesOwn_unEcb<K>) {
         static_assert(detail::OwnFits_unEcb<K>,
                       "K::unEcb must be callable as: ByteString unEcb(const ByteString&) const");
         return key.unEcb(bytes);
@@ -146,7 +154,7 @@ ByteString unEcb(const K& key, const ByteString& bytes) {
 
 template <BlockCipher K>
 ChunkedByteString ecbLazy(const K& key, const ChunkedByteString& bytes) {
-    if constexpr (detail::HasMemberNamed_ecbLazy<K>) {
+    if constexpr (detail::UsesOwn_ecbLazy<K>) {
         static_assert(detail::OwnFits_ecbLazy<K>,
                       "K::ecbLazy must be callable as: "
                       "ChunkedByteString ecbLazy(const ChunkedByteString&) const");
@@ -158,7 +166,7 @@ ChunkedByteString ecbLazy(const K& key, const ChunkedByteString& bytes) {
 
 template <BlockCipher K>
 ChunkedByteString unEcbLazy(const K& key, const ChunkedByteString& bytes) {
-    if constexpr (detail::HasMemberNamed_unEcbLazy<K>) {
+    if constexpr (detail::UsesOwn_unEcbLazy<K>) {
         static_assert(detail::OwnFits_unEcbLazy<K>,
                       "K::unEcbLazy must be callable as: "
                       "ChunkedByteString unEcbLazy(const ChunkedByteString&) const");
@@ -172,7 +180,7 @@ ChunkedByteString unEcbLazy(const K& key, const ChunkedByteString& bytes) {
 
 template <BlockCipher K>
 std::pair<ByteString, IV<K>> cbc(const K& key, const IV<K>& iv, const ByteString& bytes) {
-    if constexpr (detail::HasMemberNamed_cbc<K>) {
+    if constexpr (detail::UsesOwn_cbc<K>) {
         static_assert(detail::OwnFits_cbc<K>,
                       "K::cbc must be callable as: "
                       "std::pair<ByteString, IV<K>> cbc(const IV<K>&, const ByteString&) const");
@@ -184,7 +192,7 @@ std::pair<ByteString, IV<K>> cbc(const K& key, const IV<K>& iv, const ByteString
 
 template <BlockCipher K>
 std::pair<ByteString, IV<K>> unCbc(const K& key, const IV<K>& iv, const ByteString& bytes) {
-    if constexpr (detail::HasMemberNamed_unCbc<K>) {
+    if constexpr (detail::UsesOwn_unCbc<K>) {
         static_assert(detail::OwnFits_unCbc<K>,
                       "K::unCbc must be callable as: "
                       "std::pair<ByteString, IV<K>> unCbc(const IV<K>&, const ByteString&) const");
@@ -196,7 +204,7 @@ std::pair<ByteString, IV<K>> unCbc(const K& key, const IV<K>& iv, const ByteStri
 
 template <BlockCipher K>
 std::pair<ChunkedByteString, IV<K>> cbcLazy(const K& key, const IV<K>& iv, const ChunkedByteString& bytes) {
-    if constexpr (detail::HasMemberNamed_cbcLazy<K>) {
+    if constexpr (detail::UsesOwn_cbcLazy<K>) {
         static_assert(detail::OwnFits_cbcLazy<K>,
                       "K::cbcLazy must be callable as: "
                       "std::pair<ChunkedByteString, IV<K>> cbcLazy(const IV<K>&, const ChunkedByteString&) const");
@@ -208,7 +216,7 @@ std::pair<ChunkedByteString, IV<K>> cbcLazy(const K& key, const IV<K>& iv, const
 
 template <BlockCipher K>
 std::pair<ChunkedByteString, IV<K>> unCbcLazy(const K& key, const IV<K>& iv, const ChunkedByteString& bytes) {
-    if constexpr (detail::HasMemberNamed_unCbcLazy<K>) {
+    if constexpr (detail::UsesOwn_unCbcLazy<K>) {
         static_assert(detail::OwnFits_unCbcLazy<K>,
                       "K::unCbcLazy must be callable as: "
                       "std::pair<ChunkedByteString, IV<K>> unCbcLazy(const IV<K>&, const ChunkedByteString&) const");
@@ -222,7 +230,7 @@ std::pair<ChunkedByteString, IV<K>> unCbcLazy(const K& key, const IV<K>& iv, con
 
 template <BlockCipher K>
 std::pair<ByteString, IV<K>> cfb(const K& key, const IV<K>& iv, const ByteString& bytes) {
-    if constexpr (detail::HasMemberNamed_cfb<K>) {
+    if constexpr (detail::UsesOwn_cfb<K>) {
         static_assert(detail::OwnFits_cfb<K>,
                       "K::cfb must be callable as: "
                       "std::pair<ByteString, IV<K>> cfb(const IV<K>&, const ByteString&) const");
@@ -234,7 +242,7 @@ std::pair<ByteString, IV<K>> cfb(const K& key, const IV<K>& iv, const ByteString
 
 template <BlockCipher K>
 std::pair<ByteString, IV<K>> unCfb(const K& key, const IV<K>& iv, const ByteString& bytes) {
-    if constexpr (detail::HasMemberNamed_unCfb<K>) {
+    if constexpr (detail::UsesOwn_unCfb<K>) {
         static_assert(detail::OwnFits_unCfb<K>,
                       "K::unCfb must be callable as: "
                       "std::pair<ByteString, IV<K>> unCfb(const IV<K>&, const ByteString&) const");
@@ -246,7 +254,7 @@ std::pair<ByteString, IV<K>> unCfb(const K& key, const IV<K>& iv, const ByteStri
 
 template <BlockCipher K>
 std::pair<ChunkedByteString, IV<K>> cfbLazy(const K& key, const IV<K>& iv, const ChunkedByteString& bytes) {
-    if constexpr (detail::HasMemberNamed_cfbLazy<K>) {
+    if constexpr (detail::UsesOwn_cfbLazy<K>) {
         static_assert(detail::OwnFits_cfbLazy<K>,
                       "K::cfbLazy must be callable as: "
                       "std::pair<ChunkedByteString, IV<K>> cfbLazy(const IV<K>&, const ChunkedByteString&) const");
@@ -258,7 +266,7 @@ std::pair<ChunkedByteString, IV<K>> cfbLazy(const K& key, const IV<K>& iv, const
 
 template <BlockCipher K>
 std::pair<ChunkedByteString, IV<K>> unCfbLazy(const K& key, const IV<K>& iv, const ChunkedByteString& bytes) {
-    if constexpr (detail::HasMemberNamed_unCfbLazy<K>) {
+    if constexpr (detail::UsesOwn_unCfbLazy<K>) {
         static_assert(detail::OwnFits_unCfbLazy<K>,
                       "K::unCfbLazy must be callable as: "
                       "std::pair<ChunkedByteString, IV<K>> unCfbLazy(const IV<K>&, const ChunkedByteString&) const");
@@ -272,7 +280,7 @@ std::pair<ChunkedByteString, IV<K>> unCfbLazy(const K& key, const IV<K>& iv, con
 
 template <BlockCipher K>
 std::pair<ByteString, IV<K>> ofb(const K& key, const IV<K>& iv, const ByteString& bytes) {
-    if constexpr (detail::HasMemberNamed_ofb<K>) {
+    if constexpr (detail::UsesOwn_ofb<K>) {
         static_assert(detail::OwnFits_ofb<K>,
                       "K::ofb must be callable as: "
                       "std::pair<ByteString, IV<K>> ofb(const IV<K>&, const ByteString&) const");
@@ -284,7 +292,7 @@ std::pair<ByteString, IV<K>> ofb(const K& key, const IV<K>& iv, const ByteString
 
 template <BlockCipher K>
 std::pair<ByteString, IV<K>> unOfb(const K& key, const IV<K>& iv, const ByteString& bytes) {
-    if constexpr (detail::HasMemberNamed_unOfb<K>) {
+    if constexpr (detail::UsesOwn_unOfb<K>) {
         static_assert(detail::OwnFits_unOfb<K>,
                       "K::unOfb must be callable as: "
                       "std::pair<ByteString, IV<K>> unOfb(const IV<K>&, const ByteString&) const");
@@ -296,7 +304,7 @@ std::pair<ByteString, IV<K>> unOfb(const K& key, const IV<K>& iv, const ByteStri
 
 template <BlockCipher K>
 std::pair<ChunkedByteString, IV<K>> ofbLazy(const K& key, const IV<K>& iv, const ChunkedByteString& bytes) {
-    if constexpr (detail::HasMemberNamed_ofbLazy<K>) {
+    if constexpr (detail::UsesOwn_ofbLazy<K>) {
         static_assert(detail::OwnFits_ofbLazy<K>,
                       "K::ofbLazy must be callable as: "
                       "std::pair<ChunkedByteString, IV<K>> ofbLazy(const IV<K>&, const ChunkedByteString&) const");
@@ -308,7 +316,7 @@ std::pair<ChunkedByteString, IV<K>> ofbLazy(const K& key, const IV<K>& iv, const
 
 template <BlockCipher K>
 std::pair<ChunkedByteString, IV<K>> unOfbLazy(const K& key, const IV<K>& iv, const ChunkedByteString& bytes) {
-    if constexpr (detail::HasMemberNamed_unOfbLazy<K>) {
+    if constexpr (detail::UsesOwn_unOfbLazy<K>) {
         static_assert(detail::OwnFits_unOfbLazy<K>,
                       "K::unOfbLazy must be callable as: "
                       "std::pair<ChunkedByteString, IV<K>> unOfbLazy(const IV<K>&, const ChunkedByteString&) const");
@@ -322,7 +330,7 @@ std::pair<ChunkedByteString, IV<K>> unOfbLazy(const K& key, const IV<K>& iv, con
 
 template <BlockCipher K>
 std::pair<ByteString, IV<K>> ctr(const K& key, const IV<K>& iv, const ByteString& bytes) {
-    if constexpr (detail::HasMemberNamed_ctr<K>) {
+    if constexpr (detail::UsesOwn_ctr<K>) {
         static_assert(detail::OwnFits_ctr<K>,
                       "K::ctr must be callable as: "
                       "std::pair<ByteString, IV<K>> ctr(const IV<K>&, const ByteString&) const");
@@ -334,7 +342,7 @@ std::pair<ByteString, IV<K>> ctr(const K& key, const IV<K>& iv, const ByteString
 
 template <BlockCipher K>
 std::pair<ByteString, IV<K>> unCtr(const K& key, const IV<K>& iv, const ByteString& bytes) {
-    if constexpr (detail::HasMemberNamed_unCtr<K>) {
+    if constexpr (detail::UsesOwn_unCtr<K>) {
         static_assert(detail::OwnFits_unCtr<K>,
                       "K::unCtr must be callable as: "
                       "std::pair<ByteString, IV<K>> unCtr(const IV<K>&, const ByteString&) const");
@@ -346,7 +354,7 @@ std::pair<ByteString, IV<K>> unCtr(const K& key, const IV<K>& iv, const ByteStri
 
 template <BlockCipher K>
 std::pair<ChunkedByteString, IV<K>> ctrLazy(const K& key, const IV<K>& iv, const ChunkedByteString& bytes) {
-    if constexpr (detail::HasMemberNamed_ctrLazy<K>) {
+    if constexpr (detail::UsesOwn_ctrLazy<K>) {
         static_assert(detail::OwnFits_ctrLazy<K>,
                       "K::ctrLazy must be callable as: "
                       "std::pair<ChunkedByteString, IV<K>> ctrLazy(const IV<K>&, const ChunkedByteString&) const");
@@ -358,7 +366,7 @@ std::pair<ChunkedByteString, IV<K>> ctrLazy(const K& key, const IV<K>& iv, const
 
 template <BlockCipher K>
 std::pair<ChunkedByteString, IV<K>> unCtrLazy(const K& key, const IV<K>& iv, const ChunkedByteString& bytes) {
-    if constexpr (detail::HasMemberNamed_unCtrLazy<K>) {
+    if constexpr (detail::UsesOwn_unCtrLazy<K>) {
         static_assert(detail::OwnFits_unCtrLazy<K>,
                       "K::unCtrLazy must be callable as: "
                       "std::pair<ChunkedByteString, IV<K>> unCtrLazy(const IV<K>&, const ChunkedByteString&) const");

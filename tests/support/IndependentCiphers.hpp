@@ -1,8 +1,8 @@
 #pragma once
 // Second implementations of the block ciphers, for checking the reference
-// ones: Twofish from libgcrypt, and AES whose blocks come from OpenSSL but
-// whose modes are the generic ones of zelkor/Modes.hpp. Neither has mode
-// members.
+// ones: Twofish from libgcrypt, AES whose blocks come from OpenSSL but whose
+// modes and GCM are the generic ones of zelkor/Modes.hpp and zelkor/Gcm.hpp
+// (neither has mode members), and AES whose GCM is libgcrypt's.
 
 #include <memory>
 #include <optional>
@@ -10,6 +10,7 @@
 
 #include "OpenSSLAES.hpp"
 #include "zelkor/ByteString.hpp"
+#include "zelkor/Gcm.hpp"
 
 namespace zelkor::testsupport {
 
@@ -54,6 +55,50 @@ private:
 
     reference::OpenSSLAES<Bits> aes_;
 };
+
+// AES-GCM from libgcrypt as own members, over OpenSSL's AES blocks: a second
+// GCM, independent of both the generic one and OpenSSL's.
+namespace gcrypt_gcm {
+GcmSealed encrypt(int bits, const ByteString& key, const ByteString& iv, const ByteString& aad,
+                  const ByteString& plaintext, std::size_t tagBytes);
+std::optional<ByteString> decrypt(int bits, const ByteString& key, const ByteString& iv, const ByteString& aad,
+                                  const ByteString& ciphertext, const ByteString& tag);
+}  // namespace gcrypt_gcm
+
+template <int Bits>
+class GcryptGcmAES {
+public:
+    static constexpr int blockSize = 128;
+    static constexpr int keyLength = Bits;
+
+    static std::optional<GcryptGcmAES> buildKey(const ByteString& key) {
+        auto aes = reference::OpenSSLAES<Bits>::buildKey(key);
+        if (!aes) return std::nullopt;
+        return GcryptGcmAES(std::move(*aes), key);
+    }
+
+    ByteString encryptBlock(const ByteString& blocks) const { return aes_.encryptBlock(blocks); }
+    ByteString decryptBlock(const ByteString& blocks) const { return aes_.decryptBlock(blocks); }
+
+    GcmSealed gcmEncrypt(const ByteString& iv, const ByteString& aad, const ByteString& plaintext,
+                         std::size_t tagBytes) const {
+        return gcrypt_gcm::encrypt(Bits, key_, iv, aad, plaintext, tagBytes);
+    }
+    std::optional<ByteString> gcmDecrypt(const ByteString& iv, const ByteString& aad, const ByteString& ciphertext,
+                                         const ByteString& tag) const {
+        return gcrypt_gcm::decrypt(Bits, key_, iv, aad, ciphertext, tag);
+    }
+
+private:
+    GcryptGcmAES(reference::OpenSSLAES<Bits> aes, ByteString key) : aes_(std::move(aes)), key_(std::move(key)) {}
+
+    reference::OpenSSLAES<Bits> aes_;
+    ByteString key_;
+};
+
+using GcryptGcmAES128 = GcryptGcmAES<128>;
+using GcryptGcmAES192 = GcryptGcmAES<192>;
+using GcryptGcmAES256 = GcryptGcmAES<256>;
 
 using GenericAES128 = GenericAES<128>;
 using GenericAES192 = GenericAES<192>;

@@ -1,7 +1,7 @@
 #pragma once
 // Whether a primitive type has a member of a given name, whatever its kind or
-// signature. The mode operations and hmac call a member of their own name in
-// place of the generic one; they use this to tell "no such member" (use the
+// signature. The mode operations, hmac and GCM call a member of their own name
+// in place of the generic one; they use this to tell "no such member" (use the
 // generic one) from "a member that does not fit" (a compile error), so a
 // member with a wrong signature is never silently passed over.
 //
@@ -9,21 +9,43 @@
 // member of that name is ambiguous exactly when T has a member of that name
 // too, overloaded, static or not. A final T cannot be derived from; for it
 // only a single, non-overloaded member is seen.
+//
+// A member that T's requires-clause removes for this T (a class template that
+// offers cbc only for some of its instantiations) is still found by name, but
+// cannot be used in any way; it counts as absent. "Usable" means: its address
+// can be taken (a single member, data or function), it names a type, or it can
+// be called on a T with zero to four arguments of any types. An overloaded set
+// that is ambiguous for every such call is not seen here; the operations also
+// count a member callable with their own argument types as present.
 
 #include <type_traits>
 
-#define ZELKOR_DETAIL_MEMBER_PROBE(name)                                                                 \
-    struct NameProbe_##name {                                                                            \
-        int name;                                                                                        \
-    };                                                                                                   \
-    template <class T>                                                                                   \
-    struct NameProbeOf_##name : T, NameProbe_##name {};                                                  \
-    template <class T>                                                                                   \
-    concept HasMemberNamed_##name =                                                                      \
-        (std::is_class_v<T> && !std::is_final_v<T> && !requires { &NameProbeOf_##name<T>::name; }) || \
-        requires { &T::name; };
+#define ZELKOR_DETAIL_MEMBER_PROBE(name)                                                                   \
+    struct NameProbe_##name {                                                                              \
+        int name;                                                                                          \
+    };                                                                                                     \
+    template <class T>                                                                                     \
+    struct NameProbeOf_##name : T, NameProbe_##name {};                                                    \
+    template <class T>                                                                                     \
+    concept NameFound_##name =                                                                             \
+        (std::is_class_v<T> && !std::is_final_v<T> && !requires { &NameProbeOf_##name<T>::name; }) ||   \
+        requires { &T::name; };                                                                            \
+    template <class T>                                                                                     \
+    concept UsableMember_##name =                                                                          \
+        requires { &T::name; } || requires { typename T::name; } ||                                        \
+        requires(T& t, AnyArgument a) { t.name(); } || requires(T& t, AnyArgument a) { t.name(a); } ||     \
+        requires(T& t, AnyArgument a) { t.name(a, a); } || requires(T& t, AnyArgument a) { t.name(a, a, a); } || \
+        requires(T& t, AnyArgument a) { t.name(a, a, a, a); };                                            \
+    template <class T>                                                                                     \
+    concept HasMemberNamed_##name = NameFound_##name<T> && UsableMember_##name<T>;
 
 namespace zelkor::detail {
+
+// Converts to any type; only ever named in unevaluated operands.
+struct AnyArgument {
+    template <class X>
+    operator X() const;
+};
 
 ZELKOR_DETAIL_MEMBER_PROBE(ecb)
 ZELKOR_DETAIL_MEMBER_PROBE(unEcb)
@@ -46,6 +68,8 @@ ZELKOR_DETAIL_MEMBER_PROBE(unCtr)
 ZELKOR_DETAIL_MEMBER_PROBE(ctrLazy)
 ZELKOR_DETAIL_MEMBER_PROBE(unCtrLazy)
 ZELKOR_DETAIL_MEMBER_PROBE(hmac)
+ZELKOR_DETAIL_MEMBER_PROBE(gcmEncrypt)
+ZELKOR_DETAIL_MEMBER_PROBE(gcmDecrypt)
 
 }  // namespace zelkor::detail
 

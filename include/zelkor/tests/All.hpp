@@ -16,6 +16,7 @@
 #include "zelkor/tests/AES.hpp"
 #include "zelkor/tests/BufferSafety.hpp"
 #include "zelkor/tests/Conformance.hpp"
+#include "zelkor/tests/GCM.hpp"
 #include "zelkor/tests/HMAC.hpp"
 #include "zelkor/tests/MD5.hpp"
 #include "zelkor/tests/SHA.hpp"
@@ -146,8 +147,11 @@ std::vector<Test> cipherTests(Algorithm algorithm) {
     if (algorithm == Algorithm::Twofish) {
         return subgroups({{"Known answers", {&makeTwoFishTests<K>}}, conformance, bufferSafety});
     }
-    return subgroups(
-        {{"Known answers", {&makeAESTests<K>}}, {"CTR", {&makeAESCTRTests<K>}}, conformance, bufferSafety});
+    return subgroups({{"Known answers", {&makeAESTests<K>}},
+                      {"CTR", {&makeAESCTRTests<K>}},
+                      {"GCM", {&makeAESGCMTests<K>, &makeAESGCMWycheproofTests<K>, &makeGCMConformanceTests<K>}},
+                      conformance,
+                      bufferSafety});
 }
 
 }  // namespace all_detail

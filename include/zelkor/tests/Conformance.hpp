@@ -379,7 +379,7 @@ std::vector<Test> makeHashConformanceTests() {
         testProperty("EqualityUsesEveryByte", &equalityUsesEveryByte<D>),
         testProperty("ChunkedEqualsContiguous", &chunkedEqualsContiguous<D>),
     };
-    if constexpr (zelkor::detail::HasMemberNamed_hmac<D>) {
+    if constexpr (zelkor::detail::UsesOwnHmac<D>) {
         tests.push_back(testProperty("OwnHMACMatchesGeneric", &ownHmacMatchesGeneric<D>));
     }
     return {testGroup("Digest conformance", std::move(tests))};
