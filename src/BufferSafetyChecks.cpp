@@ -11,8 +11,15 @@ namespace {
 
 std::string bytesWord(std::size_t n) { return std::to_string(n) + (n == 1 ? " byte" : " bytes"); }
 
+// Appended piece by piece: g++ 12 warns wrongly (-Wrestrict) about a chain of
+// string + on temporaries here.
 std::string details(const PlacedBytes& placed) {
-    return "(" + bytesWord(placed.bytes.size()) + ", " + describePlacement(placed) + ")";
+    std::string out = "(";
+    out += bytesWord(placed.bytes.size());
+    out += ", ";
+    out += describePlacement(placed);
+    out += ')';
+    return out;
 }
 
 const char* verb(Fault::Access access) {
@@ -38,7 +45,8 @@ std::optional<std::string> onArgument(const Fault& fault, const PlacedArgument& 
     // The data pages are readable, so a fault there is a write.
     const bool onGuard = below(address, placed.dataBegin) || !below(address, placed.dataEnd);
     const char* what = onGuard ? verb(fault.access) : "wrote";
-    const std::string tail = " " + details(placed);
+    std::string tail = " ";
+    tail += details(placed);
     // "the input", "its input", but "chunk 2 of the input".
     const bool chunk = argument.name.starts_with("chunk ");
     if (below(address, start)) {
