@@ -1,5 +1,6 @@
 // A test program built on the installed runner: three leaves, registered with
 // CTest in more shards than it has tests.
+#include "zelkor/tests/All.hpp"  // every installed header must compile for a consumer
 #include "zelkor/tests/GTest.hpp"
 #include "zelkor/tests/Test.hpp"
 
