@@ -2,8 +2,10 @@
 // unchanged, and a refusal for an algorithm the type cannot be.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "ReferencePrimitives.hpp"
@@ -24,6 +26,156 @@ std::vector<std::string> namesOf(const std::vector<Node>& tests) {
 }
 
 std::size_t sizeOf(const Node& group) { return std::get<TestGroup>(group.node).tests.size(); }
+
+// Every leaf's path, "group/.../name", in tree order.
+void collectPaths(const std::vector<Node>& tests, const std::string& prefix, std::vector<std::string>& out) {
+    for (const Node& test : tests) {
+        if (const auto* group = std::get_if<TestGroup>(&test.node)) {
+            collectPaths(group->tests, prefix + group->name + "/", out);
+        } else {
+            out.push_back(prefix + test.name());
+        }
+    }
+}
+
+std::vector<std::string> pathsOf(const std::vector<Node>& tests) {
+    std::vector<std::string> out;
+    collectPaths(tests, "", out);
+    return out;
+}
+
+using Builders = std::vector<std::vector<Node> (*)()>;
+using KindBuilders = std::vector<std::pair<std::string, Builders>>;
+
+// The tree the per-algorithm builders give, one group per kind, as
+// makeAllTests gave it before the algorithms became rows of a table.
+std::vector<Node> byHand(const KindBuilders& kinds) {
+    std::vector<Node> groups;
+    for (const auto& [kind, builders] : kinds) {
+        std::vector<Node> tests;
+        for (const auto& build : builders) {
+            for (Node& test : build()) tests.push_back(std::move(test));
+        }
+        groups.push_back(testGroup(kind, std::move(tests)));
+    }
+    return groups;
+}
+
+template <class D>
+KindBuilders shaKinds(Builders knownAnswers, Builders monte, Builders hmac, Builders longMessages) {
+    KindBuilders kinds{{"Known answers", std::move(knownAnswers)}};
+    if (!monte.empty()) kinds.emplace_back("Monte Carlo", std::move(monte));
+    kinds.emplace_back("HMAC", std::move(hmac));
+    kinds.emplace_back("Conformance", Builders{&makeHashConformanceTests<D>});
+    kinds.emplace_back("Buffer safety", Builders{&makeHashBufferSafetyTests<D>});
+    kinds.emplace_back("Long messages", std::move(longMessages));
+    return kinds;
+}
+
+template <class K>
+KindBuilders cipherKinds(Builders knownAnswers, bool aes) {
+    KindBuilders kinds{{"Known answers", std::move(knownAnswers)}};
+    if (aes) {
+        kinds.emplace_back("CTR", Builders{&makeAESCTRTests<K>});
+        kinds.emplace_back("GCM", Builders{&makeAESGCMTests<K>, &makeAESGCMWycheproofTests<K>,
+                                           &makeGCMConformanceTests<K>});
+    }
+    kinds.emplace_back("Conformance", Builders{&makeBlockCipherConformanceTests<K>});
+    kinds.emplace_back("Buffer safety", Builders{&makeBlockCipherBufferSafetyTests<K>});
+    return kinds;
+}
+
+// The per-algorithm builders of every row, by hand: the table must give
+// exactly these trees, leaf for leaf.
+std::vector<std::pair<Algorithm, std::function<std::vector<Node>()>>> everyAlgorithm() {
+    using namespace ref;
+    std::vector<std::pair<Algorithm, std::function<std::vector<Node>()>>> rows;
+    const auto add = [&rows](Algorithm algorithm, KindBuilders kinds) {
+        rows.emplace_back(algorithm, [kinds = std::move(kinds)] { return byHand(kinds); });
+    };
+    add(Algorithm::MD5, {{"Known answers", {&makeMD5Tests<MD5>, &makeMD5LengthTests<MD5>}},
+                         {"HMAC", {&makeMD5RFCHMACTests<MD5>}},
+                         {"Conformance", {&makeHashConformanceTests<MD5>}},
+                         {"Buffer safety", {&makeHashBufferSafetyTests<MD5>}},
+                         {"Long messages", {&makeMD5LongMessageTests<MD5>}}});
+#define ZELKOR_SHA2_ROW(ALG)                                                                                        \
+    add(Algorithm::ALG, shaKinds<ALG>({&make##ALG##Tests<ALG>}, {&make##ALG##MonteTests<ALG>},                     \
+                                      {&make##ALG##HMACTests<ALG>, &make##ALG##RFCHMACTests<ALG>,                  \
+                                       &make##ALG##WycheproofHMACTests<ALG>},                                      \
+                                      {&make##ALG##LongMessageTests<ALG>}))
+#define ZELKOR_WYCHEPROOF_HMAC_ROW(ALG)                                                                             \
+    add(Algorithm::ALG, shaKinds<ALG>({&make##ALG##Tests<ALG>}, {&make##ALG##MonteTests<ALG>},                     \
+                                      {&make##ALG##WycheproofHMACTests<ALG>}, {&make##ALG##LongMessageTests<ALG>}))
+    ZELKOR_SHA2_ROW(SHA1);
+    ZELKOR_SHA2_ROW(SHA224);
+    ZELKOR_SHA2_ROW(SHA256);
+    ZELKOR_SHA2_ROW(SHA384);
+    ZELKOR_SHA2_ROW(SHA512);
+    ZELKOR_WYCHEPROOF_HMAC_ROW(SHA512_224);
+    ZELKOR_WYCHEPROOF_HMAC_ROW(SHA512_256);
+    ZELKOR_WYCHEPROOF_HMAC_ROW(SHA3_224);
+    ZELKOR_WYCHEPROOF_HMAC_ROW(SHA3_256);
+    ZELKOR_WYCHEPROOF_HMAC_ROW(SHA3_384);
+    ZELKOR_WYCHEPROOF_HMAC_ROW(SHA3_512);
+#undef ZELKOR_SHA2_ROW
+#undef ZELKOR_WYCHEPROOF_HMAC_ROW
+    add(Algorithm::AES128, cipherKinds<AES128>({&makeAESTests<AES128>}, true));
+    add(Algorithm::AES192, cipherKinds<AES192>({&makeAESTests<AES192>}, true));
+    add(Algorithm::AES256, cipherKinds<AES256>({&makeAESTests<AES256>}, true));
+    add(Algorithm::Twofish, cipherKinds<Twofish>({&makeTwoFishTests<Twofish>}, false));
+    return rows;
+}
+
+// makeAllTests for the reference type of each algorithm.
+std::vector<Node> fromTable(Algorithm algorithm) {
+    using namespace ref;
+    switch (algorithm) {
+    case Algorithm::MD5: return makeAllTests<MD5>(algorithm);
+    case Algorithm::SHA1: return makeAllTests<SHA1>(algorithm);
+    case Algorithm::SHA224: return makeAllTests<SHA224>(algorithm);
+    case Algorithm::SHA256: return makeAllTests<SHA256>(algorithm);
+    case Algorithm::SHA384: return makeAllTests<SHA384>(algorithm);
+    case Algorithm::SHA512: return makeAllTests<SHA512>(algorithm);
+    case Algorithm::SHA512_224: return makeAllTests<SHA512_224>(algorithm);
+    case Algorithm::SHA512_256: return makeAllTests<SHA512_256>(algorithm);
+    case Algorithm::SHA3_224: return makeAllTests<SHA3_224>(algorithm);
+    case Algorithm::SHA3_256: return makeAllTests<SHA3_256>(algorithm);
+    case Algorithm::SHA3_384: return makeAllTests<SHA3_384>(algorithm);
+    case Algorithm::SHA3_512: return makeAllTests<SHA3_512>(algorithm);
+    case Algorithm::AES128: return makeAllTests<AES128>(algorithm);
+    case Algorithm::AES192: return makeAllTests<AES192>(algorithm);
+    case Algorithm::AES256: return makeAllTests<AES256>(algorithm);
+    case Algorithm::Twofish: return makeAllTests<Twofish>(algorithm);
+    }
+    return {};
+}
+
+TEST(AlgorithmTable, EveryAlgorithmHasOneRowAndTheTreeOfItsBuilders) {
+    const zelkor::testsupport::ScopedDataDir data(zelkor::testsupport::sourceDataDir());
+    const auto rows = everyAlgorithm();
+    ASSERT_EQ(rows.size(), algorithmTable().size()) << "an Algorithm value without a row, or a row without a tree";
+    for (const auto& [algorithm, builders] : rows) {
+        const AlgorithmRow& row = algorithmRow(algorithm);
+        EXPECT_EQ(row.algorithm, algorithm);
+        const std::vector<Node> table = fromTable(algorithm);
+        std::vector<std::string> kinds;
+        for (CheckKind kind : row.checks()) kinds.emplace_back(checkKindName(kind));
+        EXPECT_EQ(namesOf(table), kinds) << algorithm;
+        EXPECT_EQ(pathsOf(table), pathsOf(builders())) << algorithm;
+    }
+}
+
+TEST(AlgorithmTable, OneKindOfCheckAloneAndOneThatDoesNotApply) {
+    const zelkor::testsupport::ScopedDataDir data(zelkor::testsupport::sourceDataDir());
+    EXPECT_EQ(pathsOf(makeCheckTests<ref::SHA512_256>(CheckKind::MonteCarlo, Algorithm::SHA512_256)),
+              pathsOf(makeSHA512_256MonteTests<ref::SHA512_256>()));
+    try {
+        makeCheckTests<ref::MD5>(CheckKind::MonteCarlo, Algorithm::MD5);
+        ADD_FAILURE() << "MD5 has no Monte Carlo file, yet its Monte Carlo checks were built";
+    } catch (const std::invalid_argument& error) {
+        EXPECT_STREQ(error.what(), "makeCheckTests: MD5 has no Monte Carlo checks");
+    }
+}
 
 TEST(AllTests, DigestAndCipherGetEveryKindThatApplies) {
     const zelkor::testsupport::ScopedDataDir data(zelkor::testsupport::sourceDataDir());

@@ -99,16 +99,14 @@ std::optional<Test> makeCase(std::string_view fileName, FileMode fileMode, const
 
 }  // namespace aes_detail
 
-// Reads Test/KAT_AES now (throwing on I/O errors and on odd-length KEY or IV
-// hex), and returns one case per usable record, named "<file name>-<COUNT>",
-// in listing, category and record order, then the two block-cipher property
-// groups. Each file's categories go with that file's own name. When no record
-// is usable, a failing case "no usable vectors" says why each was skipped.
+namespace aes_detail {
+
+// makeAESTests over the files of Test/<directory>.
 template <BlockCipher K>
-std::vector<Test> makeAESTests() {
-    auto usage = std::make_shared<detail::VectorUsage>(detail::vectorDirectoryPath("KAT_AES"));
+std::vector<Test> knownAnswerTests(std::string_view directory) {
+    auto usage = std::make_shared<detail::VectorUsage>(detail::vectorDirectoryPath(directory));
     std::vector<Test> out;
-    for (const detail::LoadedFile& file : detail::loadVectorDirectory("KAT_AES", "COUNT")) {
+    for (const detail::LoadedFile& file : detail::loadVectorDirectory(directory, "COUNT")) {
         usage->addFile(file.recordCount());
         const std::string_view fileName = detail::fileNameOf(file.path);
         const std::optional<aes_detail::FileMode> fileMode = aes_detail::fileModeOf(fileName);
@@ -131,20 +129,32 @@ std::vector<Test> makeAESTests() {
     return out;
 }
 
+}  // namespace aes_detail
+
+// Reads Test/KAT_AES now (throwing on I/O errors and on odd-length KEY or IV
+// hex), and returns one case per usable record, named "<file name>-<COUNT>",
+// in listing, category and record order, then the two block-cipher property
+// groups. Each file's categories go with that file's own name. When no record
+// is usable, a failing case "no usable vectors" says why each was skipped.
+template <BlockCipher K>
+std::vector<Test> makeAESTests() {
+    return aes_detail::knownAnswerTests<K>("KAT_AES");
+}
+
 // The witness only selects the cipher type.
 template <BlockCipher K>
 std::vector<Test> makeAESTests(const K&) {
     return makeAESTests<K>();
 }
 
-// Reads Test/KAT_AES_CTR now and returns one case per record of the cipher's
-// key size, named "<file name>-<COUNT>", in listing, category and record order;
-// no property groups. Each case checks ctr, unCtr, ctrLazy and unCtrLazy.
+namespace aes_detail {
+
+// makeAESCTRTests over the files of Test/<directory>.
 template <BlockCipher K>
-std::vector<Test> makeAESCTRTests() {
-    auto usage = std::make_shared<detail::VectorUsage>(detail::vectorDirectoryPath("KAT_AES_CTR"));
+std::vector<Test> ctrTests(std::string_view directory) {
+    auto usage = std::make_shared<detail::VectorUsage>(detail::vectorDirectoryPath(directory));
     std::vector<Test> out;
-    for (const detail::LoadedFile& file : detail::loadVectorDirectory("KAT_AES_CTR", "COUNT")) {
+    for (const detail::LoadedFile& file : detail::loadVectorDirectory(directory, "COUNT")) {
         usage->addFile(file.recordCount());
         for (std::size_t c = 0; c < file.categories.size(); ++c) {
             const auto& records = file.categories[c].records;
@@ -157,6 +167,16 @@ std::vector<Test> makeAESCTRTests() {
     }
     detail::requireUsableVectors(out, usage);
     return out;
+}
+
+}  // namespace aes_detail
+
+// Reads Test/KAT_AES_CTR now and returns one case per record of the cipher's
+// key size, named "<file name>-<COUNT>", in listing, category and record order;
+// no property groups. Each case checks ctr, unCtr, ctrLazy and unCtrLazy.
+template <BlockCipher K>
+std::vector<Test> makeAESCTRTests() {
+    return aes_detail::ctrTests<K>("KAT_AES_CTR");
 }
 
 template <BlockCipher K>

@@ -78,15 +78,14 @@ std::vector<Test> makeMD5Tests(const D&) {
     return makeMD5Tests<D>();
 }
 
-// Reads every file of Test/KAT_MD5 now and returns one case per record with
-// Len (bits), Msg and MD, named "<file name>-<Len>", in listing and record
-// order; no property group. A case hashes the first Len/8 bytes of Msg
-// contiguously and in 37-byte chunks and compares both encodings with MD.
+namespace md5_detail {
+
+// makeMD5LengthTests over the files of Test/<directory>.
 template <Hash D>
-std::vector<Test> makeMD5LengthTests() {
-    auto usage = std::make_shared<detail::VectorUsage>(detail::vectorDirectoryPath("KAT_MD5"));
+std::vector<Test> lengthTests(std::string_view directory) {
+    auto usage = std::make_shared<detail::VectorUsage>(detail::vectorDirectoryPath(directory));
     std::vector<Test> cases;
-    for (auto& record : sha_detail::digestRecords("KAT_MD5", {}, usage)) {
+    for (auto& record : sha_detail::digestRecords(directory, {}, usage)) {
         std::string name = std::string(detail::fileNameOf(record.origin.file)) + "-" + record.len;
         CaseOrigin origin = record.origin;
         cases.push_back(testCase(
@@ -94,6 +93,17 @@ std::vector<Test> makeMD5LengthTests() {
     }
     detail::requireUsableVectors(cases, usage);
     return cases;
+}
+
+}  // namespace md5_detail
+
+// Reads every file of Test/KAT_MD5 now and returns one case per record with
+// Len (bits), Msg and MD, named "<file name>-<Len>", in listing and record
+// order; no property group. A case hashes the first Len/8 bytes of Msg
+// contiguously and in 37-byte chunks and compares both encodings with MD.
+template <Hash D>
+std::vector<Test> makeMD5LengthTests() {
+    return md5_detail::lengthTests<D>("KAT_MD5");
 }
 
 template <Hash D>

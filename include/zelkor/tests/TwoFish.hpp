@@ -109,16 +109,12 @@ std::optional<Test> buildTestFunc(const FileKind* kind, std::string_view path,
     }, origin);
 }
 
-}  // namespace twofish_detail
-
-// One case per usable record of every file of Test/KAT_TWOFISH, in listing
-// order (or the failing case "no usable vectors" when there is none), then the
-// two block-cipher property groups.
+// makeTwoFishTests over the files of Test/<directory>.
 template <BlockCipher K>
-std::vector<Test> makeTwoFishTests() {
-    auto usage = std::make_shared<detail::VectorUsage>(detail::vectorDirectoryPath("KAT_TWOFISH"));
+std::vector<Test> knownAnswerTests(std::string_view directory) {
+    auto usage = std::make_shared<detail::VectorUsage>(detail::vectorDirectoryPath(directory));
     std::vector<Test> out;
-    for (const auto& file : detail::loadVectorDirectory("KAT_TWOFISH", "I")) {
+    for (const auto& file : detail::loadVectorDirectory(directory, "I")) {
         usage->addFile(file.recordCount());
         // The kind is decided once per file; a file without records needs none.
         const auto* kind = twofish_detail::findFileKind(detail::baseNameOf(detail::fileNameOf(file.path)));
@@ -134,6 +130,16 @@ std::vector<Test> makeTwoFishTests() {
     detail::requireUsableVectors(out, usage);
     for (auto& group : makeBlockCipherPropTests<K>()) out.push_back(std::move(group));
     return out;
+}
+
+}  // namespace twofish_detail
+
+// One case per usable record of every file of Test/KAT_TWOFISH, in listing
+// order (or the failing case "no usable vectors" when there is none), then the
+// two block-cipher property groups.
+template <BlockCipher K>
+std::vector<Test> makeTwoFishTests() {
+    return twofish_detail::knownAnswerTests<K>("KAT_TWOFISH");
 }
 
 // The witness only selects the cipher type.

@@ -1,0 +1,100 @@
+#pragma once
+// The algorithms this library has vectors for, as one table: for each, its
+// name, kind of primitive, shape, and where its vectors are. The kinds of
+// check that apply follow from the row: a row that names a Monte Carlo file
+// gets "Monte Carlo", one that names HMAC sources gets "HMAC", and so on.
+// makeAllTests and the builders of Checks.hpp read nothing else, so adding an
+// algorithm whose vectors come in a format the library reads is one row.
+
+#include <array>
+#include <ostream>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zelkor::tests {
+
+enum class Algorithm {
+    MD5, SHA1, SHA224, SHA256, SHA384, SHA512, SHA512_224, SHA512_256,
+    SHA3_224, SHA3_256, SHA3_384, SHA3_512,
+    AES128, AES192, AES256, Twofish,
+};
+
+// The algorithm's name as written above, e.g. "SHA512_256".
+std::string_view algorithmName(Algorithm algorithm);
+std::ostream& operator<<(std::ostream& os, Algorithm algorithm);
+
+// The contract a type must satisfy to be tested as the algorithm.
+enum class PrimitiveKind { Digest, BlockCipher };
+
+// The kinds of check, in the order makeAllTests gives their groups.
+enum class CheckKind { KnownAnswers, MonteCarlo, Hmac, Ctr, Gcm, Conformance, BufferSafety, LongMessages };
+
+// The group name of a kind of check, e.g. "Known answers".
+std::string_view checkKindName(CheckKind kind);
+
+// How the known answers of an algorithm are read.
+enum class KnownAnswerFormat {
+    NistDigest,     // NIST .rsp digest files: Len, Msg, MD; then the digest property group
+    Md5,            // RFC 1321's test suite, then the lengths of Test/KAT_MD5
+    NistAes,        // NIST AES .rsp files of every mode, filtered by key size
+    TwofishTables,  // the Twofish authors' tables
+};
+
+// How a Monte Carlo checkpoint's next message is made from the last digests.
+enum class MonteChainRule {
+    None,
+    LastThreeDigests,  // SHA-1 and SHA-2
+    LastDigest,        // SHA-3
+};
+
+struct AlgorithmRow {
+    Algorithm algorithm;
+    std::string_view name;
+    PrimitiveKind kind;
+
+    // Shape, in bits: a digest's output and block (the rate for SHA-3), or a
+    // cipher's block and the key lengths it may have (0 ends the list).
+    int outputBits;
+    int blockBits;
+    std::array<int, 3> keyBits;
+
+    // Vector sources; an empty name means the algorithm has none of that kind.
+    KnownAnswerFormat knownAnswers;
+    std::string_view knownAnswerDirectory;  // under Test/, for the NIST formats
+    std::string_view knownAnswerPrefix;     // file-name prefix that selects the algorithm's files
+    std::string_view monteFile;             // under Test/KAT_SHA_MONTE
+    MonteChainRule monteChain;
+    std::string_view hmacNist;              // algorithm of the [L=..] sections of Test/KAT_HMAC
+    std::string_view hmacRfc;               // algorithm of Test/KAT_HMAC_RFC
+    std::string_view hmacWycheproof;        // file under Wycheproof/
+    std::string_view ctrDirectory;          // under Test/, CTR records of the cipher's key size
+    bool gcm;                               // NIST's Test/KAT_AES_GCM and Wycheproof's aes_gcm_test.json
+    std::string_view longMessages;          // algorithm of Test/KAT_LONG
+
+    // The kinds of check that apply, in makeAllTests' order.
+    std::vector<CheckKind> checks() const;
+    bool has(CheckKind kind) const;
+};
+
+// Every row, in the order of the Algorithm values.
+std::span<const AlgorithmRow> algorithmTable();
+
+// The row of `algorithm`; std::invalid_argument for a value outside the enum.
+const AlgorithmRow& algorithmRow(Algorithm algorithm);
+
+namespace table_detail {
+
+// Throw std::invalid_argument, naming `caller`, the algorithm's shape and
+// the type's, when a digest or cipher type of these figures cannot be tested
+// as `algorithm`.
+void requireDigestShape(std::string_view caller, Algorithm algorithm, int outputLength, int blockLength);
+void requireCipherShape(std::string_view caller, Algorithm algorithm, int blockSize, int keyLength);
+
+// Throw std::invalid_argument when `kind` does not apply to `algorithm`.
+void requireCheck(std::string_view caller, Algorithm algorithm, CheckKind kind);
+
+}  // namespace table_detail
+
+}  // namespace zelkor::tests
