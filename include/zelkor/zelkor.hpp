@@ -1,9 +1,11 @@
 #pragma once
 // The whole primitive contract: byte strings, block ciphers and their modes,
-// ESP padding, hashes and HMAC.
+// ESP padding, hashes and HMAC, GCM and AEADs.
 
+#include "zelkor/Aead.hpp"
 #include "zelkor/BlockCipher.hpp"
 #include "zelkor/ByteString.hpp"
+#include "zelkor/Gcm.hpp"
 #include "zelkor/Hash.hpp"
 #include "zelkor/Hmac.hpp"
 #include "zelkor/Modes.hpp"

@@ -1,0 +1,44 @@
+#pragma once
+// Tests for any AEAD (zelkor/Aead.hpp), over the nonce and tag lengths its
+// type declares.
+
+#include <vector>
+
+#include "zelkor/Aead.hpp"
+#include "zelkor/tests/Test.hpp"
+#include "zelkor/tests/detail/AeadPropTests.hpp"
+
+namespace zelkor::tests {
+
+// One group, "AEAD properties": open undoes seal for plaintexts of 0 to 8193
+// bytes and AAD of 0 to 8193 bytes, under every declared nonce and tag length
+// (sampled when there are many); a changed bit of the ciphertext, tag, AAD or
+// nonce, and a tag one byte longer or (where that length is not declared)
+// shorter, give no plaintext; the same inputs give the same output and another
+// nonce another one (left out when the only nonce is the empty one); and the
+// case "UndeclaredLengthsAreRefused": nonce and tag lengths next to the
+// declared ones, and 0, are refused by seal and open with an exception.
+template <Aead A>
+std::vector<Test> makeAeadPropertyTests() {
+    using namespace aead_detail;
+    std::vector<Test> tests = {
+        testProperty("SealThenOpen", &sealThenOpen<A>),
+        testProperty("AnyChangedBitIsRejected", &anyChangedBitIsRejected<A>),
+        testProperty("ChangedTagLengthIsRejected", &changedTagLengthIsRejected<A>),
+        testProperty("SameInputsSameOutput", &sameInputsSameOutput<A>),
+    };
+    const auto& nonces = nonceLengths<A>();
+    if (!(nonces.size() == 1 && nonces.front() == 0)) {
+        tests.push_back(testProperty("OtherNonceOtherOutput", &otherNonceOtherOutput<A>));
+    }
+    tests.push_back(testCase("UndeclaredLengthsAreRefused", &undeclaredLengthsAreRefused<A>));
+    return {testGroup("AEAD properties", std::move(tests))};
+}
+
+// The witness only selects the type.
+template <Aead A>
+std::vector<Test> makeAeadPropertyTests(const A&) {
+    return makeAeadPropertyTests<A>();
+}
+
+}  // namespace zelkor::tests

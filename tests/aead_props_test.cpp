@@ -1,0 +1,73 @@
+// The AEAD properties: they pass on correct AEADs of several libraries and
+// constructions, and each classic AEAD fault fails them.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "ReferencePrimitives.hpp"
+#include "support/AeadMutants.hpp"
+#include "support/TreeRunner.hpp"
+#include "zelkor/tests/AEAD.hpp"
+
+namespace {
+
+using namespace zelkor;
+using testsupport::mutants::AeadFault;
+using testsupport::mutants::FaultyChaCha20Poly1305;
+
+template <class A>
+std::vector<std::string> failing() {
+    std::vector<std::string> out;
+    for (const auto& report : testsupport::runAll(tests::makeAeadPropertyTests<A>(), true)) {
+        out.push_back(report.path + ": " + report.outcome.message.substr(0, 300));
+    }
+    return out;
+}
+
+template <class A>
+bool fails(std::string_view leaf) {
+    for (const auto& report : testsupport::runAll(tests::makeAeadPropertyTests<A>(), true)) {
+        if (report.path.ends_with(leaf)) return true;
+    }
+    return false;
+}
+
+TEST(AeadProperties, PassOnCorrectAeads) {
+    EXPECT_EQ(failing<reference::OpenSSLChaCha20Poly1305>(), std::vector<std::string>{});
+    EXPECT_EQ(failing<reference::SodiumChaCha20Poly1305>(), std::vector<std::string>{});
+    EXPECT_EQ(failing<reference::SodiumXChaCha20Poly1305>(), std::vector<std::string>{});
+    EXPECT_EQ(failing<GcmAead<reference::AES128>>(), std::vector<std::string>{});
+    if (reference::sodiumAeadAvailable(reference::SodiumAeadKind::AES256GCM)) {
+        EXPECT_EQ(failing<reference::SodiumAES256GCM>(), std::vector<std::string>{});
+    }
+}
+
+TEST(AeadProperties, DeclaredLengthsAreTheOnesDrawn) {
+    EXPECT_EQ(tests::aead_detail::nonceLengths<reference::SodiumXChaCha20Poly1305>(), std::vector<std::size_t>{24});
+    EXPECT_EQ(tests::aead_detail::tagLengths<GcmAead<reference::AES128>>(),
+              (std::vector<std::size_t>{4, 8, 12, 13, 14, 15, 16}));
+    // GCM takes any nonce from 1 byte: sampled to 16 lengths, the first and last kept.
+    const auto& gcmNonces = tests::aead_detail::nonceLengths<GcmAead<reference::AES128>>();
+    EXPECT_EQ(gcmNonces.size(), 16u);
+    EXPECT_EQ(gcmNonces.front(), 1u);
+    EXPECT_EQ(gcmNonces.back(), 257u);
+}
+
+TEST(AeadProperties, EachFaultIsCaught) {
+    EXPECT_TRUE(fails<FaultyChaCha20Poly1305<AeadFault::TagComparedOnFirst8Bytes>>("AnyChangedBitIsRejected"));
+    EXPECT_TRUE(fails<FaultyChaCha20Poly1305<AeadFault::PlaintextWithoutTagMatch>>("AnyChangedBitIsRejected"));
+    EXPECT_TRUE(
+        fails<FaultyChaCha20Poly1305<AeadFault::AcceptsUndeclaredNonceLength>>("UndeclaredLengthsAreRefused"));
+}
+
+TEST(AeadProperties, CounterexampleNamesEachLength) {
+    const auto reports = testsupport::runAll(
+        tests::makeAeadPropertyTests<FaultyChaCha20Poly1305<AeadFault::PlaintextWithoutTagMatch>>(), true);
+    ASSERT_FALSE(reports.empty());
+    const std::string& message = reports.front().outcome.message;
+    EXPECT_NE(message.find("nonce 12 bytes, tag 16 bytes"), std::string::npos) << message;
+}
+
+}  // namespace
