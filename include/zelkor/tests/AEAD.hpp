@@ -16,8 +16,9 @@ namespace zelkor::tests {
 // nonce, and a tag one byte longer or (where that length is not declared)
 // shorter, give no plaintext; the same inputs give the same output and another
 // nonce another one (left out when the only nonce is the empty one); and the
-// case "UndeclaredLengthsAreRefused": nonce and tag lengths next to the
-// declared ones, and 0, are refused by seal and open with an exception.
+// case "UndeclaredLengthsAreRefused": undeclared nonce and tag lengths (0, one
+// more and one less than each declared length, and 8, 12, 16, 24 and 32
+// bytes) are refused by seal and open with an exception.
 template <Aead A>
 std::vector<Test> makeAeadPropertyTests() {
     using namespace aead_detail;

@@ -192,8 +192,9 @@ void otherNonceOtherOutput(const ByteString& keyMaterial, const ByteString& mate
     }
 }
 
-// The lengths next to the declared ones that are not declared themselves: 0,
-// and one more and one less than each declared length.
+// Lengths an implementation may take without declaring them: 0, one more and
+// one less than each declared length, and the lengths other AEADs use for
+// nonces and tags (a 12-byte-nonce AEAD quietly taking 16 bytes).
 template <class Accepts>
 std::vector<std::size_t> undeclaredNeighbours(const std::vector<std::size_t>& declared, Accepts accepts) {
     std::vector<std::size_t> out;
@@ -205,6 +206,7 @@ std::vector<std::size_t> undeclaredNeighbours(const std::vector<std::size_t>& de
         if (n > 0) add(n - 1);
         add(n + 1);
     }
+    for (std::size_t n : {8, 12, 16, 24, 32}) add(n);
     return out;
 }
 
