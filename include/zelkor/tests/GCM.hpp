@@ -8,7 +8,9 @@
 #include <utility>
 #include <vector>
 
+#include "zelkor/Aead.hpp"
 #include "zelkor/Gcm.hpp"
+#include "zelkor/tests/AEAD.hpp"
 #include "zelkor/tests/Test.hpp"
 #include "zelkor/tests/detail/GcmKnownAnswers.hpp"
 #include "zelkor/tests/detail/GcmPropTests.hpp"
@@ -27,7 +29,14 @@ namespace zelkor::tests {
 // plaintext for records marked FAIL. Records of other key sizes are skipped and
 // counted; with none usable, the case "no usable vectors". Then the group
 // "AEAD properties".
-template <GcmBlockCipher K>
+//
+// K is a block cipher with 128-bit blocks, or an AEAD that is GCM (zelkor::Aead,
+// seal and open checked in place of gcmEncrypt and gcmDecrypt). A type that
+// declares its nonce and tag lengths (an AEAD always does; a block cipher may,
+// with static acceptsNonce and acceptsTag) gets the categories and tests of
+// other lengths skipped with the reason ("nonce length 8 not accepted by the
+// type") and the group of makeAeadPropertyTests over its declared lengths.
+template <gcm_detail::GcmKnownAnswerType K>
 std::vector<Test> makeAESGCMTests() {
     auto usage = std::make_shared<detail::VectorUsage>(detail::vectorDirectoryPath(gcm_detail::kNistGcmDirectory));
     std::vector<Test> out;
@@ -39,14 +48,21 @@ std::vector<Test> makeAESGCMTests() {
         out.push_back(testCase(std::move(name), std::move(run), std::move(origin)));
     }
     detail::requireUsableVectors(out, usage);
-    out.push_back(testGroup("AEAD properties",
-                            {testProperty("EncryptThenDecrypt", &gcm_detail::encryptThenDecrypt<K>),
-                             testProperty("AnyChangedBitIsRejected", &gcm_detail::anyChangedBitIsRejected<K>),
-                             testProperty("ShorterTagIsPrefix", &gcm_detail::shorterTagIsPrefix<K>)}));
+    if constexpr (gcm_detail::DeclaresGcmLengths<K>) {
+        // Properties over the declared lengths only.
+        for (Test& group : makeAeadPropertyTests<typename gcm_detail::AeadOf<K>::type>()) {
+            out.push_back(std::move(group));
+        }
+    } else {
+        out.push_back(testGroup("AEAD properties",
+                                {testProperty("EncryptThenDecrypt", &gcm_detail::encryptThenDecrypt<K>),
+                                 testProperty("AnyChangedBitIsRejected", &gcm_detail::anyChangedBitIsRejected<K>),
+                                 testProperty("ShorterTagIsPrefix", &gcm_detail::shorterTagIsPrefix<K>)}));
+    }
     return out;
 }
 
-template <GcmBlockCipher K>
+template <gcm_detail::GcmKnownAnswerType K>
 std::vector<Test> makeAESGCMTests(const K&) {
     return makeAESGCMTests<K>();
 }
@@ -56,7 +72,7 @@ std::vector<Test> makeAESGCMTests(const K&) {
 // failure quotes the test's comment, flags and result. Valid tests: gcmEncrypt
 // gives exactly ct and tag, gcmDecrypt gives msg back. Invalid ones: gcmDecrypt
 // gives no plaintext or refuses the parameters with an exception.
-template <GcmBlockCipher K>
+template <gcm_detail::GcmKnownAnswerType K>
 std::vector<Test> makeAESGCMWycheproofTests() {
     auto usage =
         std::make_shared<detail::VectorUsage>(detail::wycheproofPath(gcm_detail::kWycheproofGcmFile));
@@ -72,7 +88,7 @@ std::vector<Test> makeAESGCMWycheproofTests() {
     return out;
 }
 
-template <GcmBlockCipher K>
+template <gcm_detail::GcmKnownAnswerType K>
 std::vector<Test> makeAESGCMWycheproofTests(const K&) {
     return makeAESGCMWycheproofTests<K>();
 }
