@@ -34,6 +34,11 @@ std::vector<Test> allSuites() {
         testGroup("AES192", makeAllTests<ref::AES192>(Algorithm::AES192)),
         testGroup("AES256", makeAllTests<ref::AES256>(Algorithm::AES256)),
         testGroup("Twofish", makeAllTests<ref::Twofish>(Algorithm::Twofish)),
+        testGroup("ChaCha20Poly1305", makeAllTests<ref::OpenSSLChaCha20Poly1305>(Algorithm::ChaCha20Poly1305)),
+        testGroup("ChaCha20Poly1305_libsodium",
+                  makeAllTests<ref::SodiumChaCha20Poly1305>(Algorithm::ChaCha20Poly1305)),
+        testGroup("XChaCha20Poly1305_libsodium",
+                  makeAllTests<ref::SodiumXChaCha20Poly1305>(Algorithm::XChaCha20Poly1305)),
     };
 }
 

@@ -17,19 +17,27 @@ using enum MonteChainRule;
 constexpr AlgorithmRow digest(Algorithm algorithm, std::string_view name, int output, int block,
                               std::string_view katDirectory, MonteChainRule chain, std::string_view monteFile,
                               std::string_view hmacNist, std::string_view hmacRfc, std::string_view hmacWycheproof) {
-    return {algorithm, name,       PrimitiveKind::Digest, output, block,  {0, 0, 0}, NistDigest, katDirectory, name,
-            monteFile, chain,      hmacNist,              hmacRfc, hmacWycheproof, {}, false, name};
+    return {algorithm, name,  PrimitiveKind::Digest, output,  block,          {0, 0, 0}, 0,     0,    NistDigest,
+            katDirectory, name, monteFile, chain, hmacNist, hmacRfc, hmacWycheproof, {}, false, name, {}};
 }
 
 constexpr AlgorithmRow aes(Algorithm algorithm, std::string_view name, int keyBits) {
-    return {algorithm, name, PrimitiveKind::BlockCipher, 0, 128, {keyBits, 0, 0}, NistAes, "KAT_AES", {}, {}, None,
-            {},        {},   {},                         "KAT_AES_CTR", true, {}};
+    return {algorithm, name, PrimitiveKind::BlockCipher, 0, 128, {keyBits, 0, 0}, 0, 0, NistAes, "KAT_AES", {}, {},
+            None, {}, {}, {}, "KAT_AES_CTR", true, {}, {}};
+}
+
+// An AEAD with its known-answer records (if any) and its Wycheproof file.
+constexpr AlgorithmRow aead(Algorithm algorithm, std::string_view name, int keyBits, std::size_t nonceBytes,
+                            std::size_t tagBytes, KnownAnswerFormat format, std::string_view katDirectory,
+                            std::string_view wycheproof) {
+    return {algorithm, name, PrimitiveKind::Aead, 0,    0,     {keyBits, 0, 0}, nonceBytes, tagBytes, format,
+            katDirectory, {}, {}, None, {}, {}, {}, {}, false, {}, wycheproof};
 }
 
 // The table. Its order is the order of the Algorithm values.
-constexpr std::array<AlgorithmRow, 16> kTable{{
-    {MD5, "MD5", PrimitiveKind::Digest, 128, 512, {0, 0, 0}, Md5, "KAT_MD5", {}, {}, None, {}, "MD5", {}, {}, false,
-     "MD5"},
+constexpr std::array<AlgorithmRow, 18> kTable{{
+    {MD5, "MD5", PrimitiveKind::Digest, 128, 512, {0, 0, 0}, 0, 0, Md5, "KAT_MD5", {}, {}, None, {}, "MD5", {}, {},
+     false, "MD5", {}},
     digest(SHA1, "SHA1", 160, 512, "KAT_SHA", LastThreeDigests, "SHA1Monte.rsp", "SHA1", "SHA1",
            "hmac_sha1_test.json"),
     digest(SHA224, "SHA224", 224, 512, "KAT_SHA", LastThreeDigests, "SHA224Monte.rsp", "SHA224", "SHA224",
@@ -55,8 +63,11 @@ constexpr std::array<AlgorithmRow, 16> kTable{{
     aes(AES128, "AES128", 128),
     aes(AES192, "AES192", 192),
     aes(AES256, "AES256", 256),
-    {Twofish, "Twofish", PrimitiveKind::BlockCipher, 0, 128, {128, 192, 256}, TwofishTables, "KAT_TWOFISH", {}, {},
-     None, {}, {}, {}, {}, false, {}},
+    {Twofish, "Twofish", PrimitiveKind::BlockCipher, 0, 128, {128, 192, 256}, 0, 0, TwofishTables, "KAT_TWOFISH", {},
+     {}, None, {}, {}, {}, {}, false, {}, {}},
+    aead(ChaCha20Poly1305, "ChaCha20Poly1305", 256, 12, 16, AeadRecords, "KAT_CHACHA20_POLY1305",
+         "chacha20_poly1305_test.json"),
+    aead(XChaCha20Poly1305, "XChaCha20Poly1305", 256, 24, 16, AeadRecords, {}, "xchacha20_poly1305_test.json"),
 }};
 
 constexpr bool tableInEnumOrder() {
@@ -67,12 +78,14 @@ constexpr bool tableInEnumOrder() {
 }
 static_assert(tableInEnumOrder(), "the rows must follow the order of the Algorithm values");
 
-constexpr std::array<std::pair<CheckKind, std::string_view>, 8> kCheckNames{{
+constexpr std::array<std::pair<CheckKind, std::string_view>, 10> kCheckNames{{
     {CheckKind::KnownAnswers, "Known answers"},
     {CheckKind::MonteCarlo, "Monte Carlo"},
     {CheckKind::Hmac, "HMAC"},
     {CheckKind::Ctr, "CTR"},
     {CheckKind::Gcm, "GCM"},
+    {CheckKind::Wycheproof, "Wycheproof"},
+    {CheckKind::Properties, "Properties"},
     {CheckKind::Conformance, "Conformance"},
     {CheckKind::BufferSafety, "Buffer safety"},
     {CheckKind::LongMessages, "Long messages"},
@@ -92,6 +105,10 @@ std::string keyLengthsText(const std::array<int, 3>& keyBits) {
 }
 
 std::string shapeText(const AlgorithmRow& row) {
+    if (row.kind == PrimitiveKind::Aead) {
+        return "an AEAD of " + keyLengthsText(row.keyBits) + " taking " + std::to_string(row.nonceBytes) +
+               "-byte nonces and " + std::to_string(row.tagBytes) + "-byte tags";
+    }
     if (row.kind == PrimitiveKind::Digest) {
         return "a digest of " + std::to_string(row.outputBits) + "-bit output and " + std::to_string(row.blockBits) +
                "-bit blocks";
@@ -116,13 +133,15 @@ std::vector<CheckKind> AlgorithmRow::checks() const {
 
 bool AlgorithmRow::has(CheckKind check) const {
     switch (check) {
-    case CheckKind::KnownAnswers: return true;
+    case CheckKind::KnownAnswers: return !knownAnswerDirectory.empty();
     case CheckKind::MonteCarlo: return !monteFile.empty();
     case CheckKind::Hmac: return !hmacNist.empty() || !hmacRfc.empty() || !hmacWycheproof.empty();
     case CheckKind::Ctr: return !ctrDirectory.empty();
     case CheckKind::Gcm: return gcm;
-    case CheckKind::Conformance: return true;
-    case CheckKind::BufferSafety: return true;
+    case CheckKind::Wycheproof: return !wycheproof.empty();
+    case CheckKind::Properties: return kind == PrimitiveKind::Aead;
+    case CheckKind::Conformance: return kind != PrimitiveKind::Aead;
+    case CheckKind::BufferSafety: return kind != PrimitiveKind::Aead;
     case CheckKind::LongMessages: return !longMessages.empty();
     }
     return false;
@@ -166,6 +185,18 @@ void requireCipherShape(std::string_view caller, Algorithm algorithm, int blockS
     refuse(caller, row,
            "a block cipher of " + std::to_string(blockSize) + "-bit blocks and " + std::to_string(keyLength) +
                "-bit keys");
+}
+
+void requireAeadShape(std::string_view caller, Algorithm algorithm, int keyLength, bool takesNonce, bool takesTag) {
+    const AlgorithmRow& row = algorithmRow(algorithm);
+    if (row.kind == PrimitiveKind::Aead && row.keyBits[0] == keyLength && takesNonce && takesTag) return;
+    std::string given = "an AEAD of " + std::to_string(keyLength) + "-bit keys";
+    if (row.kind == PrimitiveKind::Aead && !takesNonce) {
+        given += " that does not take " + std::to_string(row.nonceBytes) + "-byte nonces";
+    } else if (row.kind == PrimitiveKind::Aead && !takesTag) {
+        given += " that does not take " + std::to_string(row.tagBytes) + "-byte tags";
+    }
+    refuse(caller, row, given);
 }
 
 void requireCheck(std::string_view caller, Algorithm algorithm, CheckKind kind) {

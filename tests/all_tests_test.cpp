@@ -146,6 +146,8 @@ std::vector<Node> fromTable(Algorithm algorithm) {
     case Algorithm::AES192: return makeAllTests<AES192>(algorithm);
     case Algorithm::AES256: return makeAllTests<AES256>(algorithm);
     case Algorithm::Twofish: return makeAllTests<Twofish>(algorithm);
+    case Algorithm::ChaCha20Poly1305: return makeAllTests<OpenSSLChaCha20Poly1305>(algorithm);
+    case Algorithm::XChaCha20Poly1305: return makeAllTests<SodiumXChaCha20Poly1305>(algorithm);
     }
     return {};
 }
@@ -153,7 +155,16 @@ std::vector<Node> fromTable(Algorithm algorithm) {
 TEST(AlgorithmTable, EveryAlgorithmHasOneRowAndTheTreeOfItsBuilders) {
     const zelkor::testsupport::ScopedDataDir data(zelkor::testsupport::sourceDataDir());
     const auto rows = everyAlgorithm();
-    ASSERT_EQ(rows.size(), algorithmTable().size()) << "an Algorithm value without a row, or a row without a tree";
+    for (const AlgorithmRow& row : algorithmTable()) {
+        const std::vector<Node> table = fromTable(row.algorithm);
+        std::vector<std::string> kinds;
+        for (CheckKind kind : row.checks()) kinds.emplace_back(checkKindName(kind));
+        EXPECT_EQ(namesOf(table), kinds) << row.algorithm;
+        for (const Node& group : table) EXPECT_GT(sizeOf(group), 0u) << row.algorithm << "/" << group.name();
+    }
+    // The algorithms that had per-algorithm builders before the table: the
+    // same trees, leaf for leaf.
+    ASSERT_EQ(rows.size(), 16u);
     for (const auto& [algorithm, builders] : rows) {
         const AlgorithmRow& row = algorithmRow(algorithm);
         EXPECT_EQ(row.algorithm, algorithm);
@@ -162,6 +173,17 @@ TEST(AlgorithmTable, EveryAlgorithmHasOneRowAndTheTreeOfItsBuilders) {
         for (CheckKind kind : row.checks()) kinds.emplace_back(checkKindName(kind));
         EXPECT_EQ(namesOf(table), kinds) << algorithm;
         EXPECT_EQ(pathsOf(table), pathsOf(builders())) << algorithm;
+    }
+}
+
+TEST(AlgorithmTable, AeadMustTakeTheAlgorithmsNonceLength) {
+    try {
+        makeAllTests<ref::SodiumXChaCha20Poly1305>(Algorithm::ChaCha20Poly1305);
+        ADD_FAILURE() << "an XChaCha20-Poly1305 type was accepted as ChaCha20-Poly1305";
+    } catch (const std::invalid_argument& error) {
+        EXPECT_STREQ(error.what(),
+                     "makeAllTests: ChaCha20Poly1305 needs an AEAD of 256-bit keys taking 12-byte nonces and "
+                     "16-byte tags, but the type given is an AEAD of 256-bit keys that does not take 12-byte nonces");
     }
 }
 

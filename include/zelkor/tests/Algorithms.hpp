@@ -7,6 +7,7 @@
 // algorithm whose vectors come in a format the library reads is one row.
 
 #include <array>
+#include <cstddef>
 #include <ostream>
 #include <span>
 #include <string>
@@ -19,6 +20,7 @@ enum class Algorithm {
     MD5, SHA1, SHA224, SHA256, SHA384, SHA512, SHA512_224, SHA512_256,
     SHA3_224, SHA3_256, SHA3_384, SHA3_512,
     AES128, AES192, AES256, Twofish,
+    ChaCha20Poly1305, XChaCha20Poly1305,
 };
 
 // The algorithm's name as written above, e.g. "SHA512_256".
@@ -26,10 +28,12 @@ std::string_view algorithmName(Algorithm algorithm);
 std::ostream& operator<<(std::ostream& os, Algorithm algorithm);
 
 // The contract a type must satisfy to be tested as the algorithm.
-enum class PrimitiveKind { Digest, BlockCipher };
+enum class PrimitiveKind { Digest, BlockCipher, Aead };
 
 // The kinds of check, in the order makeAllTests gives their groups.
-enum class CheckKind { KnownAnswers, MonteCarlo, Hmac, Ctr, Gcm, Conformance, BufferSafety, LongMessages };
+enum class CheckKind {
+    KnownAnswers, MonteCarlo, Hmac, Ctr, Gcm, Wycheproof, Properties, Conformance, BufferSafety, LongMessages
+};
 
 // The group name of a kind of check, e.g. "Known answers".
 std::string_view checkKindName(CheckKind kind);
@@ -40,6 +44,7 @@ enum class KnownAnswerFormat {
     Md5,            // RFC 1321's test suite, then the lengths of Test/KAT_MD5
     NistAes,        // NIST AES .rsp files of every mode, filtered by key size
     TwofishTables,  // the Twofish authors' tables
+    AeadRecords,    // Key, IV, AAD, Plaintext, Ciphertext, Tag; a Result marks a record to refuse
 };
 
 // How a Monte Carlo checkpoint's next message is made from the last digests.
@@ -54,11 +59,14 @@ struct AlgorithmRow {
     std::string_view name;
     PrimitiveKind kind;
 
-    // Shape, in bits: a digest's output and block (the rate for SHA-3), or a
-    // cipher's block and the key lengths it may have (0 ends the list).
+    // Shape, in bits: a digest's output and block (the rate for SHA-3); a
+    // cipher's block and the key lengths it may have (0 ends the list); an
+    // AEAD's key, and the nonce and tag lengths the algorithm defines (bytes).
     int outputBits;
     int blockBits;
     std::array<int, 3> keyBits;
+    std::size_t nonceBytes = 0;
+    std::size_t tagBytes = 0;
 
     // Vector sources; an empty name means the algorithm has none of that kind.
     KnownAnswerFormat knownAnswers;
@@ -72,6 +80,7 @@ struct AlgorithmRow {
     std::string_view ctrDirectory;          // under Test/, CTR records of the cipher's key size
     bool gcm;                               // NIST's Test/KAT_AES_GCM and Wycheproof's aes_gcm_test.json
     std::string_view longMessages;          // algorithm of Test/KAT_LONG
+    std::string_view wycheproof;            // file under Wycheproof/ (AEADs)
 
     // The kinds of check that apply, in makeAllTests' order.
     std::vector<CheckKind> checks() const;
@@ -91,6 +100,9 @@ namespace table_detail {
 // as `algorithm`.
 void requireDigestShape(std::string_view caller, Algorithm algorithm, int outputLength, int blockLength);
 void requireCipherShape(std::string_view caller, Algorithm algorithm, int blockSize, int keyLength);
+// For an AEAD type: its key length, and whether it takes the algorithm's
+// nonce and tag lengths.
+void requireAeadShape(std::string_view caller, Algorithm algorithm, int keyLength, bool takesNonce, bool takesTag);
 
 // Throw std::invalid_argument when `kind` does not apply to `algorithm`.
 void requireCheck(std::string_view caller, Algorithm algorithm, CheckKind kind);

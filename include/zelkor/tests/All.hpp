@@ -7,6 +7,7 @@
 
 #include <vector>
 
+#include "zelkor/Aead.hpp"
 #include "zelkor/BlockCipher.hpp"
 #include "zelkor/Hash.hpp"
 #include "zelkor/tests/Algorithms.hpp"
@@ -15,12 +16,12 @@
 
 namespace zelkor::tests {
 
-// Every check that applies to `algorithm` for the digest or block cipher P,
-// one group per kind. An algorithm that P cannot be (another output or block
-// length, block or key size, a cipher for a digest) is refused with
-// std::invalid_argument naming both.
+// Every check that applies to `algorithm` for the digest, block cipher or
+// AEAD P, one group per kind. An algorithm that P cannot be (another output or
+// block length, block or key size, nonce or tag length it does not take, a
+// cipher for a digest) is refused with std::invalid_argument naming both.
 template <class P>
-    requires Hash<P> || BlockCipher<P>
+    requires Hash<P> || BlockCipher<P> || Aead<P>
 std::vector<Test> makeAllTests(Algorithm algorithm) {
     const AlgorithmRow& row = checks_detail::rowFor<P>("makeAllTests", algorithm);
     std::vector<Test> groups;
@@ -31,7 +32,7 @@ std::vector<Test> makeAllTests(Algorithm algorithm) {
 }
 
 template <class P>
-    requires Hash<P> || BlockCipher<P>
+    requires Hash<P> || BlockCipher<P> || Aead<P>
 std::vector<Test> makeAllTests(const P&, Algorithm algorithm) {
     return makeAllTests<P>(algorithm);
 }

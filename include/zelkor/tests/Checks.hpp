@@ -10,9 +10,11 @@
 #include <utility>
 #include <vector>
 
+#include "zelkor/Aead.hpp"
 #include "zelkor/BlockCipher.hpp"
 #include "zelkor/Gcm.hpp"
 #include "zelkor/Hash.hpp"
+#include "zelkor/tests/AEAD.hpp"
 #include "zelkor/tests/AES.hpp"
 #include "zelkor/tests/Algorithms.hpp"
 #include "zelkor/tests/BufferSafety.hpp"
@@ -23,6 +25,7 @@
 #include "zelkor/tests/SHA.hpp"
 #include "zelkor/tests/Test.hpp"
 #include "zelkor/tests/TwoFish.hpp"
+#include "zelkor/tests/detail/AeadKnownAnswers.hpp"
 #include "zelkor/tests/detail/LongMessages.hpp"
 #include "zelkor/tests/detail/MonteChain.hpp"
 
@@ -97,13 +100,32 @@ std::vector<Test> cipherChecks(const AlgorithmRow& row, CheckKind kind) {
     noBuilder(row, kind);
 }
 
+template <Aead A>
+std::vector<Test> aeadChecks(const AlgorithmRow& row, CheckKind kind) {
+    switch (kind) {
+    case CheckKind::KnownAnswers:
+        if (row.knownAnswers == KnownAnswerFormat::AeadRecords) {
+            return aead_detail::knownAnswerTests<A>(row.knownAnswerDirectory);
+        }
+        break;
+    case CheckKind::Wycheproof: return aead_detail::wycheproofTests<A>(row.wycheproof);
+    case CheckKind::Properties: return makeAeadPropertyTests<A>();
+    default: break;
+    }
+    noBuilder(row, kind);
+}
+
 // The row of `algorithm`, once P is known to fit it.
 template <class P>
 const AlgorithmRow& rowFor(std::string_view caller, Algorithm algorithm) {
     if constexpr (Hash<P>) {
         table_detail::requireDigestShape(caller, algorithm, P::outputLength, P::blockLength);
-    } else {
+    } else if constexpr (BlockCipher<P>) {
         table_detail::requireCipherShape(caller, algorithm, P::blockSize, P::keyLength);
+    } else {
+        const AlgorithmRow& row = algorithmRow(algorithm);
+        table_detail::requireAeadShape(caller, algorithm, P::keyLength, P::acceptsNonce(row.nonceBytes),
+                                       P::acceptsTag(row.tagBytes));
     }
     return algorithmRow(algorithm);
 }
@@ -112,18 +134,20 @@ template <class P>
 std::vector<Test> checksFor(const AlgorithmRow& row, CheckKind kind) {
     if constexpr (Hash<P>) {
         return digestChecks<P>(row, kind);
-    } else {
+    } else if constexpr (BlockCipher<P>) {
         return cipherChecks<P>(row, kind);
+    } else {
+        return aeadChecks<P>(row, kind);
     }
 }
 
 }  // namespace checks_detail
 
-// The checks of one kind for the digest or block cipher P tested as
+// The checks of one kind for the digest, block cipher or AEAD P tested as
 // `algorithm`, read from the sources its row names. std::invalid_argument
 // when P cannot be that algorithm or the kind does not apply to it.
 template <class P>
-    requires Hash<P> || BlockCipher<P>
+    requires Hash<P> || BlockCipher<P> || Aead<P>
 std::vector<Test> makeCheckTests(CheckKind kind, Algorithm algorithm) {
     const AlgorithmRow& row = checks_detail::rowFor<P>(checks_detail::kCaller, algorithm);
     table_detail::requireCheck(checks_detail::kCaller, algorithm, kind);
@@ -132,7 +156,7 @@ std::vector<Test> makeCheckTests(CheckKind kind, Algorithm algorithm) {
 
 // The witness only selects the type.
 template <class P>
-    requires Hash<P> || BlockCipher<P>
+    requires Hash<P> || BlockCipher<P> || Aead<P>
 std::vector<Test> makeCheckTests(const P&, CheckKind kind, Algorithm algorithm) {
     return makeCheckTests<P>(kind, algorithm);
 }
