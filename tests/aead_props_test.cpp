@@ -11,6 +11,7 @@
 #include "support/DataDir.hpp"
 #include "support/TreeRunner.hpp"
 #include "zelkor/tests/AEAD.hpp"
+#include "zelkor/tests/All.hpp"
 #include "zelkor/tests/GCM.hpp"
 
 namespace {
@@ -98,6 +99,31 @@ TEST(GcmAsAead, DeclaredLengthsSkipTheRestAndPassTheirOwn) {
     EXPECT_EQ(failures, std::vector<std::string>{});
     EXPECT_GT(nonceSkips, 0u);
     EXPECT_GT(tagSkips, 0u);
+}
+
+// The construction faults no property sees (each is self-consistent) are
+// caught by the known answers; the fault-free composition passes everything.
+template <testsupport::mutants::ChaChaPolyFault Fault>
+std::vector<std::string> failingChaChaPolyGroups() {
+    testsupport::ScopedDataDir dataDir(testsupport::sourceDataDir());
+    using Mutant = testsupport::mutants::ComposedChaCha20Poly1305<Fault>;
+    std::vector<std::string> groups;
+    for (const auto& report : testsupport::runAll(tests::makeAllTests<Mutant>(tests::Algorithm::ChaCha20Poly1305), true)) {
+        if (report.outcome.kind == testsupport::Outcome::Kind::Skipped) continue;
+        std::string group = report.path.substr(0, report.path.find('/'));
+        if (groups.empty() || groups.back() != group) groups.push_back(group);
+    }
+    return groups;
+}
+
+TEST(AeadKnownAnswers, ChaCha20Poly1305ConstructionFaultsAreCaught) {
+    using enum testsupport::mutants::ChaChaPolyFault;
+    using Groups = std::vector<std::string>;
+    EXPECT_EQ(failingChaChaPolyGroups<None>(), Groups{});
+    const Groups byVectors{"Known answers", "Wycheproof"};
+    EXPECT_EQ(failingChaChaPolyGroups<MessageFromCounter0>(), byVectors);
+    EXPECT_EQ(failingChaChaPolyGroups<NoLengthsBlock>(), byVectors);
+    EXPECT_EQ(failingChaChaPolyGroups<AadNotPadded>(), byVectors);
 }
 
 }  // namespace
