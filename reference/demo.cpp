@@ -17,7 +17,7 @@ namespace {
 
 std::vector<Test> allSuites() {
     namespace ref = zelkor::reference;
-    return {
+    std::vector<Test> suites = {
         testGroup("MD5", makeAllTests<ref::MD5>(Algorithm::MD5)),
         testGroup("SHA1", makeAllTests<ref::SHA1>(Algorithm::SHA1)),
         testGroup("SHA224", makeAllTests<ref::SHA224>(Algorithm::SHA224)),
@@ -40,6 +40,13 @@ std::vector<Test> allSuites() {
         testGroup("XChaCha20Poly1305_libsodium",
                   makeAllTests<ref::SodiumXChaCha20Poly1305>(Algorithm::XChaCha20Poly1305)),
     };
+    // libsodium's AES-256-GCM needs AES-NI; it takes 12-byte nonces and
+    // 16-byte tags only, and says so.
+    if (ref::sodiumAeadAvailable(ref::SodiumAeadKind::AES256GCM)) {
+        suites.push_back(
+            testGroup("AES256_GCM_libsodium", makeAllTests<ref::SodiumAES256GCM>(Algorithm::AES256_GCM)));
+    }
+    return suites;
 }
 
 }  // namespace

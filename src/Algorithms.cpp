@@ -35,7 +35,7 @@ constexpr AlgorithmRow aead(Algorithm algorithm, std::string_view name, int keyB
 }
 
 // The table. Its order is the order of the Algorithm values.
-constexpr std::array<AlgorithmRow, 18> kTable{{
+constexpr std::array<AlgorithmRow, 21> kTable{{
     {MD5, "MD5", PrimitiveKind::Digest, 128, 512, {0, 0, 0}, 0, 0, Md5, "KAT_MD5", {}, {}, None, {}, "MD5", {}, {},
      false, "MD5", {}},
     digest(SHA1, "SHA1", 160, 512, "KAT_SHA", LastThreeDigests, "SHA1Monte.rsp", "SHA1", "SHA1",
@@ -68,6 +68,9 @@ constexpr std::array<AlgorithmRow, 18> kTable{{
     aead(ChaCha20Poly1305, "ChaCha20Poly1305", 256, 12, 16, AeadRecords, "KAT_CHACHA20_POLY1305",
          "chacha20_poly1305_test.json"),
     aead(XChaCha20Poly1305, "XChaCha20Poly1305", 256, 24, 16, AeadRecords, {}, "xchacha20_poly1305_test.json"),
+    aead(AES128_GCM, "AES128_GCM", 128, 12, 16, NistGcm, "KAT_AES_GCM", "aes_gcm_test.json"),
+    aead(AES192_GCM, "AES192_GCM", 192, 12, 16, NistGcm, "KAT_AES_GCM", "aes_gcm_test.json"),
+    aead(AES256_GCM, "AES256_GCM", 256, 12, 16, NistGcm, "KAT_AES_GCM", "aes_gcm_test.json"),
 }};
 
 constexpr bool tableInEnumOrder() {

@@ -148,6 +148,9 @@ std::vector<Node> fromTable(Algorithm algorithm) {
     case Algorithm::Twofish: return makeAllTests<Twofish>(algorithm);
     case Algorithm::ChaCha20Poly1305: return makeAllTests<OpenSSLChaCha20Poly1305>(algorithm);
     case Algorithm::XChaCha20Poly1305: return makeAllTests<SodiumXChaCha20Poly1305>(algorithm);
+    case Algorithm::AES128_GCM: return makeAllTests<zelkor::GcmAead<AES128>>(algorithm);
+    case Algorithm::AES192_GCM: return makeAllTests<zelkor::GcmAead<AES192>>(algorithm);
+    case Algorithm::AES256_GCM: return makeAllTests<zelkor::GcmAead<AES256>>(algorithm);
     }
     return {};
 }

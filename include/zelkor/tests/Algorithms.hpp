@@ -21,6 +21,7 @@ enum class Algorithm {
     SHA3_224, SHA3_256, SHA3_384, SHA3_512,
     AES128, AES192, AES256, Twofish,
     ChaCha20Poly1305, XChaCha20Poly1305,
+    AES128_GCM, AES192_GCM, AES256_GCM,
 };
 
 // The algorithm's name as written above, e.g. "SHA512_256".
@@ -45,6 +46,7 @@ enum class KnownAnswerFormat {
     NistAes,        // NIST AES .rsp files of every mode, filtered by key size
     TwofishTables,  // the Twofish authors' tables
     AeadRecords,    // Key, IV, AAD, Plaintext, Ciphertext, Tag; a Result marks a record to refuse
+    NistGcm,        // NIST GCM .rsp files by category, filtered by key size
 };
 
 // How a Monte Carlo checkpoint's next message is made from the last digests.

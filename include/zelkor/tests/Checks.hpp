@@ -107,6 +107,7 @@ std::vector<Test> aeadChecks(const AlgorithmRow& row, CheckKind kind) {
         if (row.knownAnswers == KnownAnswerFormat::AeadRecords) {
             return aead_detail::knownAnswerTests<A>(row.knownAnswerDirectory);
         }
+        if (row.knownAnswers == KnownAnswerFormat::NistGcm) return gcm_detail::nistCategoryTests<A>();
         break;
     case CheckKind::Wycheproof: return aead_detail::wycheproofTests<A>(row.wycheproof);
     case CheckKind::Properties: return makeAeadPropertyTests<A>();

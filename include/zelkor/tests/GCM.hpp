@@ -20,6 +20,26 @@
 
 namespace zelkor::tests {
 
+namespace gcm_detail {
+
+// The NIST cases of makeAESGCMTests, without the property group.
+template <GcmKnownAnswerType K>
+std::vector<Test> nistCategoryTests() {
+    auto usage = std::make_shared<detail::VectorUsage>(detail::vectorDirectoryPath(gcm_detail::kNistGcmDirectory));
+    std::vector<Test> out;
+    for (gcm_detail::NistGcmCategoryData& category : gcm_detail::loadNistGcm(K::keyLength, *usage)) {
+        CaseOrigin origin = lineOrigin(category.file, category.records->front().line, usage);
+        std::string name = category.name;
+        gcm_detail::NistGcmCategory<K> run{category.name, std::string(detail::fileNameOf(category.file)),
+                                           category.encrypt, std::move(category.records)};
+        out.push_back(testCase(std::move(name), std::move(run), std::move(origin)));
+    }
+    detail::requireUsableVectors(out, usage);
+    return out;
+}
+
+}  // namespace gcm_detail
+
 // Reads Test/KAT_AES_GCM now and returns one case per file category with
 // records of K's key size, named "<file name>-<property><value>..." (e.g.
 // "gcmDecrypt128.rsp-Keylen128-IVlen96-PTlen0-AADlen0-Taglen128"), in listing
@@ -38,16 +58,7 @@ namespace zelkor::tests {
 // type") and the group of makeAeadPropertyTests over its declared lengths.
 template <gcm_detail::GcmKnownAnswerType K>
 std::vector<Test> makeAESGCMTests() {
-    auto usage = std::make_shared<detail::VectorUsage>(detail::vectorDirectoryPath(gcm_detail::kNistGcmDirectory));
-    std::vector<Test> out;
-    for (gcm_detail::NistGcmCategoryData& category : gcm_detail::loadNistGcm(K::keyLength, *usage)) {
-        CaseOrigin origin = lineOrigin(category.file, category.records->front().line, usage);
-        std::string name = category.name;
-        gcm_detail::NistGcmCategory<K> run{category.name, std::string(detail::fileNameOf(category.file)),
-                                           category.encrypt, std::move(category.records)};
-        out.push_back(testCase(std::move(name), std::move(run), std::move(origin)));
-    }
-    detail::requireUsableVectors(out, usage);
+    std::vector<Test> out = gcm_detail::nistCategoryTests<K>();
     if constexpr (gcm_detail::DeclaresGcmLengths<K>) {
         // Properties over the declared lengths only.
         for (Test& group : makeAeadPropertyTests<typename gcm_detail::AeadOf<K>::type>()) {
