@@ -144,7 +144,7 @@ bool AlgorithmRow::has(CheckKind check) const {
     case CheckKind::Wycheproof: return !wycheproof.empty();
     case CheckKind::Properties: return kind == PrimitiveKind::Aead;
     case CheckKind::Conformance: return kind != PrimitiveKind::Aead;
-    case CheckKind::BufferSafety: return kind != PrimitiveKind::Aead;
+    case CheckKind::BufferSafety: return true;
     case CheckKind::LongMessages: return !longMessages.empty();
     }
     return false;

@@ -11,6 +11,7 @@
 #include "support/DataDir.hpp"
 #include "support/TreeRunner.hpp"
 #include "zelkor/tests/AEAD.hpp"
+#include "zelkor/tests/AeadBufferSafety.hpp"
 #include "zelkor/tests/All.hpp"
 #include "zelkor/tests/GCM.hpp"
 
@@ -63,6 +64,20 @@ TEST(AeadProperties, EachFaultIsCaught) {
     EXPECT_TRUE(fails<FaultyChaCha20Poly1305<AeadFault::PlaintextWithoutTagMatch>>("AnyChangedBitIsRejected"));
     EXPECT_TRUE(
         fails<FaultyChaCha20Poly1305<AeadFault::AcceptsUndeclaredNonceLength>>("UndeclaredLengthsAreRefused"));
+}
+
+TEST(AeadBufferSafety, PassesOnCorrectAeadsAndCatchesAnOverRead) {
+    const auto failures = [](std::vector<tests::Test> tree) {
+        std::vector<std::string> out;
+        for (const auto& report : testsupport::runAll(tree, true)) out.push_back(report.path + ": " + report.outcome.message);
+        return out;
+    };
+    if (!tests::detail::placementAvailable() || !tests::detail::faultGuardAvailable()) GTEST_SKIP() << "no placed storage here";
+    EXPECT_EQ(failures(tests::makeAeadBufferSafetyTests<reference::OpenSSLChaCha20Poly1305>()), std::vector<std::string>{});
+    EXPECT_EQ(failures(tests::makeAeadBufferSafetyTests<reference::SodiumXChaCha20Poly1305>()), std::vector<std::string>{});
+    const auto overRead = failures(tests::makeAeadBufferSafetyTests<FaultyChaCha20Poly1305<AeadFault::ReadsPastTheTag>>());
+    ASSERT_EQ(overRead.size(), 1u);
+    EXPECT_NE(overRead.front().find("read 1 byte past the end of the tag"), std::string::npos) << overRead.front();
 }
 
 TEST(AeadProperties, CounterexampleNamesEachLength) {

@@ -19,7 +19,14 @@ enum class AeadFault {
     TagComparedOnFirst8Bytes,
     AcceptsUndeclaredNonceLength,  // declares 12-byte nonces, takes 16 and uses the first 12
     PlaintextWithoutTagMatch,      // open gives the plaintext whether or not the tag matches
+    ReadsPastTheTag,               // open loads one byte past the end of the tag
 };
+
+// One byte read just past the end of `bytes`, straight from the input.
+__attribute__((no_sanitize("address", "thread"), noinline)) inline std::uint8_t readOnePast(const ByteString& bytes) {
+    const volatile std::uint8_t* end = bytes.data() + bytes.size();
+    return *end;
+}
 
 template <AeadFault Fault>
 class FaultyChaCha20Poly1305 {
@@ -50,6 +57,9 @@ public:
             const ByteString expected = inner_.seal(nonce, aad, plaintext, tag.size()).tag;
             if (expected.take(8) == tag.take(8)) return plaintext;
             return std::nullopt;
+        } else if constexpr (Fault == AeadFault::ReadsPastTheTag) {
+            (void)readOnePast(tag);
+            return inner_.open(nonce, aad, ciphertext, tag);
         } else if constexpr (Fault == AeadFault::PlaintextWithoutTagMatch) {
             if (auto opened = inner_.open(nonce, aad, ciphertext, tag)) return opened;
             return keystreamXor(nonce, ciphertext);

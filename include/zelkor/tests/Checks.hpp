@@ -16,6 +16,7 @@
 #include "zelkor/Hash.hpp"
 #include "zelkor/tests/AEAD.hpp"
 #include "zelkor/tests/AES.hpp"
+#include "zelkor/tests/AeadBufferSafety.hpp"
 #include "zelkor/tests/Algorithms.hpp"
 #include "zelkor/tests/BufferSafety.hpp"
 #include "zelkor/tests/Conformance.hpp"
@@ -111,6 +112,7 @@ std::vector<Test> aeadChecks(const AlgorithmRow& row, CheckKind kind) {
         break;
     case CheckKind::Wycheproof: return aead_detail::wycheproofTests<A>(row.wycheproof);
     case CheckKind::Properties: return makeAeadPropertyTests<A>();
+    case CheckKind::BufferSafety: return makeAeadBufferSafetyTests<A>();
     default: break;
     }
     noBuilder(row, kind);
