@@ -183,7 +183,8 @@ void requireDigestShape(std::string_view caller, Algorithm algorithm, int output
 
 void requireCipherShape(std::string_view caller, Algorithm algorithm, int blockSize, int keyLength) {
     const AlgorithmRow& row = algorithmRow(algorithm);
-    const bool keyFits = keyLength > 0 && std::find(row.keyBits.begin(), row.keyBits.end(), keyLength) != row.keyBits.end();
+    const bool keyFits =
+        keyLength > 0 && std::find(row.keyBits.begin(), row.keyBits.end(), keyLength) != row.keyBits.end();
     if (row.kind == PrimitiveKind::BlockCipher && row.blockBits == blockSize && keyFits) return;
     refuse(caller, row,
            "a block cipher of " + std::to_string(blockSize) + "-bit blocks and " + std::to_string(keyLength) +

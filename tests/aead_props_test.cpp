@@ -62,20 +62,24 @@ TEST(AeadProperties, DeclaredLengthsAreTheOnesDrawn) {
 TEST(AeadProperties, EachFaultIsCaught) {
     EXPECT_TRUE(fails<FaultyChaCha20Poly1305<AeadFault::TagComparedOnFirst8Bytes>>("AnyChangedBitIsRejected"));
     EXPECT_TRUE(fails<FaultyChaCha20Poly1305<AeadFault::PlaintextWithoutTagMatch>>("AnyChangedBitIsRejected"));
-    EXPECT_TRUE(
-        fails<FaultyChaCha20Poly1305<AeadFault::AcceptsUndeclaredNonceLength>>("UndeclaredLengthsAreRefused"));
+    EXPECT_TRUE(fails<FaultyChaCha20Poly1305<AeadFault::AcceptsUndeclaredNonceLength>>("UndeclaredLengthsAreRefused"));
 }
 
 TEST(AeadBufferSafety, PassesOnCorrectAeadsAndCatchesAnOverRead) {
     const auto failures = [](std::vector<tests::Test> tree) {
         std::vector<std::string> out;
-        for (const auto& report : testsupport::runAll(tree, true)) out.push_back(report.path + ": " + report.outcome.message);
+        for (const auto& report : testsupport::runAll(tree, true))
+            out.push_back(report.path + ": " + report.outcome.message);
         return out;
     };
-    if (!tests::detail::placementAvailable() || !tests::detail::faultGuardAvailable()) GTEST_SKIP() << "no placed storage here";
-    EXPECT_EQ(failures(tests::makeAeadBufferSafetyTests<reference::OpenSSLChaCha20Poly1305>()), std::vector<std::string>{});
-    EXPECT_EQ(failures(tests::makeAeadBufferSafetyTests<reference::SodiumXChaCha20Poly1305>()), std::vector<std::string>{});
-    const auto overRead = failures(tests::makeAeadBufferSafetyTests<FaultyChaCha20Poly1305<AeadFault::ReadsPastTheTag>>());
+    if (!tests::detail::placementAvailable() || !tests::detail::faultGuardAvailable())
+        GTEST_SKIP() << "no placed storage here";
+    EXPECT_EQ(failures(tests::makeAeadBufferSafetyTests<reference::OpenSSLChaCha20Poly1305>()),
+              std::vector<std::string>{});
+    EXPECT_EQ(failures(tests::makeAeadBufferSafetyTests<reference::SodiumXChaCha20Poly1305>()),
+              std::vector<std::string>{});
+    const auto overRead =
+        failures(tests::makeAeadBufferSafetyTests<FaultyChaCha20Poly1305<AeadFault::ReadsPastTheTag>>());
     ASSERT_EQ(overRead.size(), 1u);
     EXPECT_NE(overRead.front().find("read 1 byte past the end of the tag"), std::string::npos) << overRead.front();
 }
@@ -123,7 +127,8 @@ std::vector<std::string> failingChaChaPolyGroups() {
     testsupport::ScopedDataDir dataDir(testsupport::sourceDataDir());
     using Mutant = testsupport::mutants::ComposedChaCha20Poly1305<Fault>;
     std::vector<std::string> groups;
-    for (const auto& report : testsupport::runAll(tests::makeAllTests<Mutant>(tests::Algorithm::ChaCha20Poly1305), true)) {
+    for (const auto& report :
+         testsupport::runAll(tests::makeAllTests<Mutant>(tests::Algorithm::ChaCha20Poly1305), true)) {
         if (report.outcome.kind == testsupport::Outcome::Kind::Skipped) continue;
         std::string group = report.path.substr(0, report.path.find('/'));
         if (groups.empty() || groups.back() != group) groups.push_back(group);

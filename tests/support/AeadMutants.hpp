@@ -51,7 +51,8 @@ public:
     std::optional<ByteString> open(const ByteString& nonce, const ByteString& aad, const ByteString& ciphertext,
                                    const ByteString& tag) const {
         // Lengths it does not take are refused by libsodium, as they should be.
-        if (!acceptsNonce(nonce.size()) || !acceptsTag(tag.size())) return inner_.open(usedNonce(nonce), aad, ciphertext, tag);
+        if (!acceptsNonce(nonce.size()) || !acceptsTag(tag.size()))
+            return inner_.open(usedNonce(nonce), aad, ciphertext, tag);
         if constexpr (Fault == AeadFault::TagComparedOnFirst8Bytes) {
             const ByteString plaintext = keystreamXor(nonce, ciphertext);
             const ByteString expected = inner_.seal(nonce, aad, plaintext, tag.size()).tag;
@@ -88,7 +89,7 @@ private:
 };
 
 enum class ChaChaPolyFault {
-    None,                // the RFC 8439 construction, to show the composition itself is right
+    None,                 // the RFC 8439 construction, to show the composition itself is right
     MessageFromCounter0,  // the message encrypted from block 0, the Poly1305 key's block
     NoLengthsBlock,       // Poly1305 without the final block of the two lengths
     AadNotPadded,         // the AAD not padded to 16 bytes before the ciphertext
@@ -135,8 +136,7 @@ private:
     ByteString applyKeystream(const ByteString& nonce, const ByteString& text) const {
         std::vector<std::uint8_t> out(text.size());
         const std::uint32_t firstBlock = Fault == ChaChaPolyFault::MessageFromCounter0 ? 0 : 1;
-        crypto_stream_chacha20_ietf_xor_ic(out.data(), text.data(), text.size(), nonce.data(), firstBlock,
-                                           key_.data());
+        crypto_stream_chacha20_ietf_xor_ic(out.data(), text.data(), text.size(), nonce.data(), firstBlock, key_.data());
         return ByteString(std::move(out));
     }
 

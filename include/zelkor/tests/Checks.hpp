@@ -59,8 +59,9 @@ std::vector<Test> digestChecks(const AlgorithmRow& row, CheckKind kind) {
         }
         break;
     case CheckKind::MonteCarlo:
-        return sha_detail::makeMonteTests<D>("KAT_SHA_MONTE", row.monteFile,
-                                 row.monteChain == MonteChainRule::LastDigest ? sha_detail::lastDigest : sha_detail::lastThreeDigests);
+        return sha_detail::makeMonteTests<D>(
+            "KAT_SHA_MONTE", row.monteFile,
+            row.monteChain == MonteChainRule::LastDigest ? sha_detail::lastDigest : sha_detail::lastThreeDigests);
     case CheckKind::Hmac: {
         std::vector<Test> out;
         if (!row.hmacNist.empty()) append(out, hmac_detail::getTests<D>(row.hmacNist));
@@ -80,7 +81,9 @@ template <BlockCipher K>
 std::vector<Test> cipherChecks(const AlgorithmRow& row, CheckKind kind) {
     switch (kind) {
     case CheckKind::KnownAnswers:
-        if (row.knownAnswers == KnownAnswerFormat::NistAes) return aes_detail::knownAnswerTests<K>(row.knownAnswerDirectory);
+        if (row.knownAnswers == KnownAnswerFormat::NistAes) {
+            return aes_detail::knownAnswerTests<K>(row.knownAnswerDirectory);
+        }
         if (row.knownAnswers == KnownAnswerFormat::TwofishTables) {
             return twofish_detail::knownAnswerTests<K>(row.knownAnswerDirectory);
         }

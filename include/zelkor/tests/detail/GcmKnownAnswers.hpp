@@ -36,7 +36,8 @@ concept GcmKnownAnswerType = GcmBlockCipher<K> || Aead<K>;
 // Whether the type says which nonce and tag lengths it takes. A block cipher
 // that declares nothing is handed every length, as before declarations.
 template <class K>
-concept DeclaresGcmLengths = Aead<K> || zelkor::detail::DeclaresNonceLengths<K> || zelkor::detail::DeclaresTagLengths<K>;
+concept DeclaresGcmLengths =
+    Aead<K> || zelkor::detail::DeclaresNonceLengths<K> || zelkor::detail::DeclaresTagLengths<K>;
 
 // The AEAD view of K: K itself, or GCM over the block cipher K.
 template <class K>
