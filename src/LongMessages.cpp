@@ -33,14 +33,43 @@ void requireLongRuns() {
     }
 }
 
-LongMessage longMessage(const LongRecord& record) {
+namespace {
+
+// The bit length below which each digest is defined (2 to this power), 0 when
+// it takes any length (MD5 counts bits modulo 2^64, SHA-3 counts none).
+unsigned lengthLimitBits(std::string_view algorithm) {
+    for (std::string_view name : {"SHA1", "SHA224", "SHA256"})
+        if (algorithm == name) return 64;
+    for (std::string_view name : {"SHA384", "SHA512", "SHA512_224", "SHA512_256"})
+        if (algorithm == name) return 128;
+    return 0;
+}
+
+}  // namespace
+
+LongMessage longMessage(const LongRecord& record, std::string_view algorithm) {
+    const std::string where = record.origin.where() + ": ";
+    const auto fault = [&](const std::string& what) { return std::invalid_argument(where + what); };
     LongMessage out{hexStringToBS(record.pattern), 0};
-    if (out.pattern.empty()) throw std::invalid_argument("Pattern is empty");
-    const long long times = detail::readDecimalField("Repeat", record.repeat);
-    if (times <= 0) throw std::invalid_argument("Repeat is not positive: " + detail::quoteText(record.repeat));
-    out.times = static_cast<std::uint64_t>(times);
-    if (out.times > std::numeric_limits<std::uint64_t>::max() / out.pattern.size()) {
-        throw std::invalid_argument("Pattern x Repeat is beyond 2^64 - 1 bytes: Repeat = " + record.repeat);
+    if (out.pattern.empty()) throw fault("Pattern is empty");
+    try {
+        out.times = detail::readUnsignedField("Repeat", record.repeat);
+    } catch (const std::invalid_argument& e) {
+        throw fault(e.what());
+    }
+    if (out.times == 0) throw fault("Repeat is not positive: " + detail::quoteText(record.repeat));
+    // Checked before anything is sized by the length, in bits as the digests
+    // count it. A product beyond 64 bits of bytes is beyond every limit here.
+    const std::uint64_t size = out.pattern.size();
+    const bool fitsBytes = out.times <= std::numeric_limits<std::uint64_t>::max() / size;
+    const unsigned limit = lengthLimitBits(algorithm);
+    if (limit == 64 && (!fitsBytes || size * out.times >= (std::uint64_t{1} << 61))) {
+        throw fault("Pattern x Repeat is 2^64 bits or more, beyond what " + std::string(algorithm) +
+                    " takes (fewer than 2^64 bits): Repeat = " + record.repeat);
+    }
+    if (!fitsBytes || size * out.times > kMaxLongMessageBytes) {
+        throw fault("Pattern x Repeat is more than the " + std::to_string(kMaxLongMessageBytes) +
+                    " bytes (64 GiB) a long-message case hashes: Repeat = " + record.repeat);
     }
     return out;
 }
