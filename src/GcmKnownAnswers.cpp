@@ -188,10 +188,11 @@ DirectorySignature directorySignature(const std::string& path) {
             continue;
         }
         if (recent(status.st_ctim) || recent(status.st_mtim)) out.settled = false;
-        const long long fields[] = {static_cast<long long>(status.st_dev),       static_cast<long long>(status.st_ino),
-                                    static_cast<long long>(status.st_size),      static_cast<long long>(status.st_mtim.tv_sec),
-                                    static_cast<long long>(status.st_mtim.tv_nsec), static_cast<long long>(status.st_ctim.tv_sec),
-                                    static_cast<long long>(status.st_ctim.tv_nsec)};
+        const struct timespec& mtime = status.st_mtim;
+        const struct timespec& ctime = status.st_ctim;
+        const long long fields[] = {static_cast<long long>(status.st_dev), static_cast<long long>(status.st_ino),
+                                    static_cast<long long>(status.st_size), mtime.tv_sec, mtime.tv_nsec,
+                                    ctime.tv_sec, ctime.tv_nsec};
         for (const long long field : fields) out.key += std::to_string(field) + ' ';
         out.key += name + "\n";
     }

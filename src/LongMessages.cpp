@@ -35,14 +35,11 @@ void requireLongRuns() {
 
 namespace {
 
-// The bit length below which each digest is defined (2 to this power), 0 when
-// it takes any length (MD5 counts bits modulo 2^64, SHA-3 counts none).
-unsigned lengthLimitBits(std::string_view algorithm) {
-    for (std::string_view name : {"SHA1", "SHA224", "SHA256"})
-        if (algorithm == name) return 64;
-    for (std::string_view name : {"SHA384", "SHA512", "SHA512_224", "SHA512_256"})
-        if (algorithm == name) return 128;
-    return 0;
+// SHA-1 and SHA-224/256 are defined for messages of fewer than 2^64 bits.
+// SHA-384/512 take fewer than 2^128, more than a 64-bit count of bytes can
+// reach; MD5 and SHA-3 take any length.
+bool takesFewerThan2To64Bits(std::string_view algorithm) {
+    return algorithm == "SHA1" || algorithm == "SHA224" || algorithm == "SHA256";
 }
 
 }  // namespace
@@ -59,11 +56,10 @@ LongMessage longMessage(const LongRecord& record, std::string_view algorithm) {
     }
     if (out.times == 0) throw fault("Repeat is not positive: " + detail::quoteText(record.repeat));
     // Checked before anything is sized by the length, in bits as the digests
-    // count it. A product beyond 64 bits of bytes is beyond every limit here.
+    // count it. A byte count beyond 64 bits is beyond both limits.
     const std::uint64_t size = out.pattern.size();
     const bool fitsBytes = out.times <= std::numeric_limits<std::uint64_t>::max() / size;
-    const unsigned limit = lengthLimitBits(algorithm);
-    if (limit == 64 && (!fitsBytes || size * out.times >= (std::uint64_t{1} << 61))) {
+    if (takesFewerThan2To64Bits(algorithm) && (!fitsBytes || size * out.times >= (std::uint64_t{1} << 61))) {
         throw fault("Pattern x Repeat is 2^64 bits or more, beyond what " + std::string(algorithm) +
                     " takes (fewer than 2^64 bits): Repeat = " + record.repeat);
     }

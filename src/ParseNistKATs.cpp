@@ -239,7 +239,8 @@ public:
         if (!line.empty() && line.front() == '[') addHeader(line, lineNumber);
         else addBody(line, lineNumber);
         // Once only: a handler that does not throw lets the parse go on.
-        if (onMalformed_ && malformed_ && sawRecord_) std::exchange(onMalformed_, {})(malformed_->first, malformed_->second);
+        if (onMalformed_ && malformed_ && sawRecord_)
+            std::exchange(onMalformed_, {})(malformed_->first, malformed_->second);
     }
 
     std::vector<Category> finish() && {

@@ -148,10 +148,13 @@ public:
         // The message quotes the whole last token, which may be a string of
         // many megabytes: an excerpt of it is enough.
         constexpr std::string_view lastRead = "; last read: '";
-        if (const auto at = message.find(lastRead); at != std::string::npos && lastToken.size() > kExcerptBytes &&
-                                                    message.compare(at + lastRead.size(), lastToken.size(), lastToken) == 0)
+        const auto at = message.find(lastRead);
+        if (at != std::string::npos && lastToken.size() > kExcerptBytes &&
+            message.compare(at + lastRead.size(), lastToken.size(), lastToken) == 0) {
             message.replace(at + lastRead.size(), lastToken.size(),
-                            lastToken.substr(0, kExcerptBytes) + "... (" + std::to_string(lastToken.size()) + " bytes)");
+                            lastToken.substr(0, kExcerptBytes) + "... (" + std::to_string(lastToken.size()) +
+                                " bytes)");
+        }
         throw VectorFileError("malformed JSON in vector file '" + path_ + "': " + message);
     }
 

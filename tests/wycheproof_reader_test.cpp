@@ -81,7 +81,8 @@ TEST(WycheproofReader, AnythingButWhitespaceAfterTheDocumentIsAnError) {
     EXPECT_EQ(errorOf(oneTest("") + " \n\t\r\n"), "no error");
     EXPECT_EQ(errorOf(oneTest("") + std::string("\n\0{}", 4)),
               "vector file 'x.json' line 3, column 1: text after the JSON document: \"\\x00{}\"");
-    EXPECT_EQ(errorOf(oneTest("") + "]"), "vector file 'x.json' line 2, column 35: text after the JSON document: \"]\"");
+    EXPECT_EQ(errorOf(oneTest("") + "]"),
+              "vector file 'x.json' line 2, column 35: text after the JSON document: \"]\"");
 }
 
 TEST(WycheproofReader, FileCutInsideAHugeStringGivesAShortError) {
