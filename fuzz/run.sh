@@ -9,12 +9,12 @@ build_dir=${2:-$source_dir/build-fuzz}
 
 cmake -S "$source_dir" -B "$build_dir" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
       -DZELKOR_BUILD_FUZZ=ON -DZELKOR_BUILD_REFERENCE=OFF >/dev/null
-cmake --build "$build_dir" -j2 --target fuzz_parse fuzz_hex
+cmake --build "$build_dir" -j2 --target fuzz_parse fuzz_hex fuzz_json
 
 # Seeds: the head of a few installed vector files, each behind its record key
 # (first byte: key length), and a few hex strings.
 corpus=$build_dir/fuzz-corpus
-mkdir -p "$corpus/parse" "$corpus/hex"
+mkdir -p "$corpus/parse" "$corpus/hex" "$corpus/json"
 seed=0
 for entry in KAT_AES:COUNT KAT_SHA:Len KAT_HMAC:Count KAT_TWOFISH:I; do
     family=${entry%%:*} key=${entry#*:}
@@ -23,12 +23,16 @@ for entry in KAT_AES:COUNT KAT_SHA:Len KAT_HMAC:Count KAT_TWOFISH:I; do
         seed=$((seed + 1))
     done
 done
+# The installed Wycheproof files, each behind the byte that picks its builder
+# (even: AES-GCM, odd: HMAC-SHA256).
+{ printf '\000'; cat "$source_dir/data/Wycheproof/aes_gcm_test.json"; } > "$corpus/json/aes_gcm"
+{ printf '\001'; cat "$source_dir/data/Wycheproof/hmac_sha256_test.json"; } > "$corpus/json/hmac_sha256"
 printf '0A1b2C' > "$corpus/hex/even"
 printf '7z0x1f' > "$corpus/hex/lenient"
 printf 'zz1' > "$corpus/hex/odd"
 
 status=0
-for target in fuzz_parse fuzz_hex; do
+for target in fuzz_parse fuzz_hex fuzz_json; do
     echo "== $target: ${seconds}s"
     log=$build_dir/$target.log
     if "$build_dir/fuzz/$target" -max_total_time="$seconds" -print_final_stats=1 -rss_limit_mb=4096 \

@@ -1,8 +1,14 @@
 #include "zelkor/tests/detail/GcmKnownAnswers.hpp"
 
+#include <dirent.h>
+#include <sys/stat.h>
+
 #include <algorithm>
-#include <filesystem>
+#include <cerrno>
+#include <cstdint>
+#include <ctime>
 #include <iterator>
+#include <memory>
 #include <mutex>
 
 #include "zelkor/tests/detail/GcmVectors.hpp"
@@ -46,6 +52,12 @@ std::string describeWycheproofTest(const detail::WycheproofFile& file, const det
 }
 
 namespace {
+
+// File systems stamp times from a clock that advances in ticks (of up to a few
+// ms, or whole seconds on some), so two writes within one tick can leave the
+// same times: a file changed less than this long ago is not trusted to show
+// its next change.
+constexpr long kSettleSeconds = 2;
 
 std::string categoryName(std::string_view fileName, const std::vector<Property>& properties) {
     std::string name(fileName);
@@ -118,6 +130,12 @@ NistGcmDirectory readNistGcm() {
         if (!encrypt) return void(++dir.noDirection);
         std::optional<NistGcmRecord> record = recordOf(std::move(fields), line);
         if (!record) return void(++dir.missingField);
+        // Read as a decryption record, it would fail a correct implementation.
+        if (record->mustFail && *encrypt) {
+            throw detail::VectorFileError("vector file '" + path + "' line " + std::to_string(line) +
+                                          ": record marked FAIL in an encryption file (only decryption files mark "
+                                          "records that must be refused)");
+        }
         records.push_back(std::move(*record));
     };
     detail::VectorUsage ignored("");
@@ -127,35 +145,60 @@ NistGcmDirectory readNistGcm() {
     return dir;
 }
 
-// What identifies the directory's contents: each entry's name, size and
-// modification time; empty when the directory cannot be listed.
-std::string directorySignature(const std::string& path) {
-    std::error_code error;
-    std::string signature;
-    for (const auto& entry : std::filesystem::directory_iterator(path, error)) {
-        const auto size = entry.is_regular_file(error) ? entry.file_size(error) : 0;
-        const auto time = entry.last_write_time(error).time_since_epoch().count();
-        signature += entry.path().filename().string() + '\0' + std::to_string(size) + '\0' + std::to_string(time) + '\n';
-    }
-    return error ? std::string() : signature;
-}
-
 std::shared_ptr<const NistGcmDirectory> sharedNistGcm() {
     static std::mutex lock;
     static std::string cachedPath, cachedSignature;
     static std::shared_ptr<const NistGcmDirectory> cached;
     const std::string path = detail::vectorDirectoryPath(kNistGcmDirectory);
     const std::lock_guard<std::mutex> guard(lock);
-    const std::string signature = directorySignature(path);
-    if (cached && !signature.empty() && path == cachedPath && signature == cachedSignature) return cached;
+    const DirectorySignature before = directorySignature(path);
+    if (cached && !before.key.empty() && path == cachedPath && before.key == cachedSignature) return cached;
+    cached = nullptr;
     auto fresh = std::make_shared<const NistGcmDirectory>(readNistGcm());
-    cachedPath = path;
-    cachedSignature = signature;
-    cached = signature.empty() ? nullptr : fresh;
+    // Kept only when nothing changed while reading, and every file is old
+    // enough that a later change shows in its times.
+    const DirectorySignature after = directorySignature(path);
+    if (!before.key.empty() && after.key == before.key && after.settled) {
+        cachedPath = path;
+        cachedSignature = before.key;
+        cached = fresh;
+    }
     return fresh;
 }
 
 }  // namespace
+
+DirectorySignature directorySignature(const std::string& path) {
+    DirectorySignature out{{}, true};
+    std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(path.c_str()), ::closedir);
+    if (!dir) return {};
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    const auto recent = [&](const timespec& t) {
+        return t.tv_sec > now.tv_sec - kSettleSeconds ||
+               (t.tv_sec == now.tv_sec - kSettleSeconds && t.tv_nsec >= now.tv_nsec);
+    };
+    for (errno = 0; const dirent* entry = ::readdir(dir.get()); errno = 0) {
+        const std::string name = entry->d_name;
+        struct stat status {};
+        // Followed links, as the reader opens them; an entry without status
+        // stands for itself by name (the reader decides what it means).
+        if (::stat((path + "/" + name).c_str(), &status) != 0) {
+            out.key += name + "\n";
+            continue;
+        }
+        if (recent(status.st_ctim) || recent(status.st_mtim)) out.settled = false;
+        const struct timespec& mtime = status.st_mtim;
+        const struct timespec& ctime = status.st_ctim;
+        const long long fields[] = {static_cast<long long>(status.st_dev), static_cast<long long>(status.st_ino),
+                                    static_cast<long long>(status.st_size), mtime.tv_sec, mtime.tv_nsec,
+                                    ctime.tv_sec, ctime.tv_nsec};
+        for (const long long field : fields) out.key += std::to_string(field) + ' ';
+        out.key += name + "\n";
+    }
+    if (errno != 0) return {};
+    return out;
+}
 
 std::vector<NistGcmCategoryData> loadNistGcm(int keyBits, detail::VectorUsage& usage) {
     const std::shared_ptr<const NistGcmDirectory> dir = sharedNistGcm();

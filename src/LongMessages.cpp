@@ -33,14 +33,39 @@ void requireLongRuns() {
     }
 }
 
-LongMessage longMessage(const LongRecord& record) {
+namespace {
+
+// SHA-1 and SHA-224/256 are defined for messages of fewer than 2^64 bits.
+// SHA-384/512 take fewer than 2^128, more than a 64-bit count of bytes can
+// reach; MD5 and SHA-3 take any length.
+bool takesFewerThan2To64Bits(std::string_view algorithm) {
+    return algorithm == "SHA1" || algorithm == "SHA224" || algorithm == "SHA256";
+}
+
+}  // namespace
+
+LongMessage longMessage(const LongRecord& record, std::string_view algorithm) {
+    const std::string where = record.origin.where() + ": ";
+    const auto fault = [&](const std::string& what) { return std::invalid_argument(where + what); };
     LongMessage out{hexStringToBS(record.pattern), 0};
-    if (out.pattern.empty()) throw std::invalid_argument("Pattern is empty");
-    const long long times = detail::readDecimalField("Repeat", record.repeat);
-    if (times <= 0) throw std::invalid_argument("Repeat is not positive: " + detail::quoteText(record.repeat));
-    out.times = static_cast<std::uint64_t>(times);
-    if (out.times > std::numeric_limits<std::uint64_t>::max() / out.pattern.size()) {
-        throw std::invalid_argument("Pattern x Repeat is beyond 2^64 - 1 bytes: Repeat = " + record.repeat);
+    if (out.pattern.empty()) throw fault("Pattern is empty");
+    try {
+        out.times = detail::readUnsignedField("Repeat", record.repeat);
+    } catch (const std::invalid_argument& e) {
+        throw fault(e.what());
+    }
+    if (out.times == 0) throw fault("Repeat is not positive: " + detail::quoteText(record.repeat));
+    // Checked before anything is sized by the length, in bits as the digests
+    // count it. A byte count beyond 64 bits is beyond both limits.
+    const std::uint64_t size = out.pattern.size();
+    const bool fitsBytes = out.times <= std::numeric_limits<std::uint64_t>::max() / size;
+    if (takesFewerThan2To64Bits(algorithm) && (!fitsBytes || size * out.times >= (std::uint64_t{1} << 61))) {
+        throw fault("Pattern x Repeat is 2^64 bits or more, beyond what " + std::string(algorithm) +
+                    " takes (fewer than 2^64 bits): Repeat = " + record.repeat);
+    }
+    if (!fitsBytes || size * out.times > kMaxLongMessageBytes) {
+        throw fault("Pattern x Repeat is more than the " + std::to_string(kMaxLongMessageBytes) +
+                    " bytes (64 GiB) a long-message case hashes: Repeat = " + record.repeat);
     }
     return out;
 }

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 #include <ostream>
 #include <utility>
 
@@ -12,6 +13,7 @@
 
 #include "zelkor/tests/detail/CategoryStream.hpp"
 #include "zelkor/tests/detail/KATLines.hpp"
+#include "zelkor/tests/detail/ShaHmacFields.hpp"
 
 namespace zelkor::tests {
 
@@ -199,6 +201,22 @@ Field bodyField(std::string_view line) {
     return field;
 }
 
+// What is wrong with a line that is not name=value, or nothing. NIST's files
+// hold three lines of a bare name on purpose: the direction headers [ENCRYPT]
+// and [DECRYPT], and the FAIL marker of a record that must be refused.
+std::optional<std::string> malformation(std::string_view line, bool header, const Property& parsed) {
+    if (header) {
+        if (line.find('=') != std::string_view::npos || parsed.name == "ENCRYPT" || parsed.name == "DECRYPT") return {};
+        return "header " + detail::quoteExcerpt(line) + " has no '='";
+    }
+    std::size_t start = 0;
+    for (std::size_t n; start < line.size() && (n = whitespaceAt(line, start)) > 0;) start += n;
+    if (start > 0 && start < line.size() && line[start] == '[')
+        return "header " + detail::quoteExcerpt(line) + " starts with whitespace, so it is read as a body line";
+    if (line.find('=') != std::string_view::npos || parsed.name == "FAIL") return {};
+    return "line " + detail::quoteExcerpt(line) + " has no '='";
+}
+
 bool holdsField(const Record& record, std::string_view name) {
     for (const Field& field : record) {
         if (field.name == name) return true;
@@ -213,12 +231,16 @@ bool holdsField(const Record& record, std::string_view name) {
 class CategoryBuilder {
 public:
     explicit CategoryBuilder(std::string_view recordKey, detail::RecordSink sink = {},
-                             detail::RepeatedFieldHandler onRepeat = {})
-        : recordKey_(recordKey), sink_(std::move(sink)), onRepeat_(std::move(onRepeat)) {}
+                             detail::RepeatedFieldHandler onRepeat = {}, detail::MalformedLineHandler onMalformed = {})
+        : recordKey_(recordKey), sink_(std::move(sink)), onRepeat_(std::move(onRepeat)),
+          onMalformed_(std::move(onMalformed)) {}
 
     void add(std::string_view line, std::size_t lineNumber = 0) {
-        if (!line.empty() && line.front() == '[') addHeader(line);
+        if (!line.empty() && line.front() == '[') addHeader(line, lineNumber);
         else addBody(line, lineNumber);
+        // Once only: a handler that does not throw lets the parse go on.
+        if (onMalformed_ && malformed_ && sawRecord_)
+            std::exchange(onMalformed_, {})(malformed_->first, malformed_->second);
     }
 
     std::vector<Category> finish() && {
@@ -232,14 +254,22 @@ public:
 private:
     enum class Run { None, Header, Body };
 
-    void addHeader(std::string_view line) {
+    void addHeader(std::string_view line, std::size_t lineNumber) {
         // A header after body lines (or at the start) opens a new category.
         if (run_ != Run::Header) {
             handOverRecord();
             openCategory();
         }
         run_ = Run::Header;
-        categories_.back().properties.push_back(headerProperty(line, scratch_));
+        Property property = headerProperty(line, scratch_);
+        noteMalformation(line, true, property, lineNumber);
+        categories_.back().properties.push_back(std::move(property));
+    }
+
+    // Keeps the first line that is not name=value, for the handler.
+    void noteMalformation(std::string_view line, bool header, const Field& parsed, std::size_t lineNumber) {
+        if (!onMalformed_ || malformed_) return;
+        if (auto what = malformation(line, header, parsed)) malformed_.emplace(lineNumber, std::move(*what));
     }
 
     void openCategory() {
@@ -251,8 +281,10 @@ private:
         if (run_ == Run::None) openCategory();
         run_ = Run::Body;
         Field field = bodyField(line);
+        noteMalformation(line, false, field, lineNumber);
         auto& records = categories_.back().records;
         if (field.name == recordKey_) {
+            sawRecord_ = true;
             handOverRecord();
             records.emplace_back();
             if (!sink_) recordLines_.back().push_back(lineNumber);
@@ -275,6 +307,9 @@ private:
     std::string_view recordKey_;
     detail::RecordSink sink_;
     detail::RepeatedFieldHandler onRepeat_;
+    detail::MalformedLineHandler onMalformed_;
+    std::optional<std::pair<std::size_t, std::string>> malformed_;  // the first such line: number, fault
+    bool sawRecord_ = false;
     std::vector<Category> categories_;
     std::vector<std::vector<std::size_t>> recordLines_;
     std::size_t recordLine_ = 0;  // of the record being built
@@ -297,8 +332,9 @@ class CategoryStream::Builder : public CategoryBuilder {
     using CategoryBuilder::CategoryBuilder;
 };
 
-CategoryStream::CategoryStream(std::string_view recordKey, RecordSink sink, RepeatedFieldHandler onRepeat)
-    : builder_(std::make_unique<Builder>(recordKey, std::move(sink), std::move(onRepeat))) {}
+CategoryStream::CategoryStream(std::string_view recordKey, RecordSink sink, RepeatedFieldHandler onRepeat,
+                               MalformedLineHandler onMalformed)
+    : builder_(std::make_unique<Builder>(recordKey, std::move(sink), std::move(onRepeat), std::move(onMalformed))) {}
 
 CategoryStream::~CategoryStream() = default;
 

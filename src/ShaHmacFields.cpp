@@ -1,5 +1,6 @@
 #include "zelkor/tests/detail/ShaHmacFields.hpp"
 
+#include <algorithm>
 #include <limits>
 #include <stdexcept>
 #include <utility>
@@ -74,6 +75,29 @@ std::string quoteText(std::string_view text) {
     }
     out.push_back('"');
     return out;
+}
+
+std::string quoteExcerpt(std::string_view text) {
+    if (text.size() <= kExcerptBytes) return quoteText(text);
+    return quoteText(text.substr(0, kExcerptBytes)) + "... (" + std::to_string(text.size()) + " bytes)";
+}
+
+std::uint64_t readUnsignedField(std::string_view fieldName, std::string_view text) {
+    const bool digitsOnly =
+        !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+    if (!digitsOnly) {
+        throw std::invalid_argument(std::string(fieldName) + " is not a decimal integer: " + quoteExcerpt(text));
+    }
+    constexpr std::uint64_t kMax = std::numeric_limits<std::uint64_t>::max();
+    std::uint64_t value = 0;
+    for (char c : text) {
+        const auto digit = static_cast<std::uint64_t>(c - '0');
+        if (value > (kMax - digit) / 10) {
+            throw std::invalid_argument(std::string(fieldName) + " does not fit in 64 bits: " + quoteExcerpt(text));
+        }
+        value = value * 10 + digit;
+    }
+    return value;
 }
 
 }  // namespace zelkor::tests::detail

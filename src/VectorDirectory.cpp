@@ -102,6 +102,19 @@ RepeatedFieldHandler refuseRepeats(const std::string& path, const std::vector<st
     };
 }
 
+// Refuses a line that is not name=value in a file that holds records: read
+// as the grammar reads it, such a line would drop a header or a record, or
+// join the record before it, and the fault would surface far from its line.
+MalformedLineHandler refuseMalformedLines(const std::string& path) {
+    return [&path](std::size_t line, const std::string& what) {
+        throw VectorParseError("vector file '" + path + "' line " + std::to_string(line) + ": " + what);
+    };
+}
+
+// The UTF-8 encoding of U+FEFF, which some editors write at the start of a
+// text file; it belongs to no line.
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
 // Parses a regular file while reading it, so that its text is never held
 // whole. Reads at most the size the file had when it was opened, so a file
 // that keeps growing is not followed.
@@ -110,8 +123,12 @@ std::vector<Category> readAndParse(const std::string& path, std::string_view rec
                                    std::vector<std::vector<std::size_t>>* recordLines = nullptr) {
     off_t size = 0;
     const FileDescriptor fd = openRegularFile(path, size);
-    CategoryStream stream(recordKey, std::move(sink), refuseRepeats(path, repeatable));
+    CategoryStream stream(recordKey, std::move(sink), refuseRepeats(path, repeatable), refuseMalformedLines(path));
     std::vector<char> buffer(1 << 20);
+    // Until the first three bytes are seen: the start of the file, to compare
+    // with the byte-order mark as a whole.
+    std::string start;
+    bool started = false;
     for (auto left = static_cast<std::size_t>(size); left > 0;) {
         const ssize_t got = ::read(fd.get(), buffer.data(), std::min(buffer.size(), left));
         if (got == 0) break;
@@ -120,9 +137,19 @@ std::vector<Category> readAndParse(const std::string& path, std::string_view rec
             throwOsError("cannot read vector file", path, errno);
         }
         const auto count = static_cast<std::size_t>(got);
-        stream.feed(std::string_view(buffer.data(), count));
         left -= count;
+        std::string_view text(buffer.data(), count);
+        if (!started) {
+            const std::size_t taken = std::min(kByteOrderMark.size() - start.size(), text.size());
+            start.append(text.substr(0, taken));
+            text.remove_prefix(taken);
+            if (start.size() < kByteOrderMark.size() && left > 0) continue;
+            started = true;
+            if (start != kByteOrderMark) stream.feed(start);
+        }
+        stream.feed(text);
     }
+    if (!started && start != kByteOrderMark) stream.feed(start);
     return std::move(stream).finish(recordLines);
 }
 

@@ -5,10 +5,12 @@
 #include <iterator>
 #include <limits>
 #include <nlohmann/json.hpp>
+#include <unordered_set>
 #include <utility>
 
 #include "zelkor/tests/Crypto.hpp"
 #include "zelkor/tests/Paths_zelkor_tests.hpp"
+#include "zelkor/tests/detail/ShaHmacFields.hpp"
 #include "zelkor/tests/detail/VectorDirectory.hpp"
 
 namespace zelkor::tests::detail {
@@ -18,6 +20,33 @@ namespace {
 // Deeper nesting than any Wycheproof schema uses is refused, so that no
 // input can exhaust the stack of the recursive conversion below.
 constexpr std::size_t kMaxDepth = 64;
+
+// A size in bits (keySize, ivSize, tagSize, ...) beyond this is no size any
+// algorithm here takes; the largest in the installed files is 2056.
+constexpr std::int64_t kMaxSizeBits = std::int64_t{1} << 16;
+
+// "line L, column C" of a byte offset into `text`, both counted from 1.
+std::string positionOf(std::string_view text, std::size_t offset) {
+    offset = std::min(offset, text.size());
+    const std::size_t lineStart = text.rfind('\n', offset == 0 ? 0 : offset - 1);
+    const std::size_t column = lineStart == std::string_view::npos || offset == 0 ? offset + 1 : offset - lineStart;
+    const auto line = std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(offset), '\n') + 1;
+    return "line " + std::to_string(line) + ", column " + std::to_string(column);
+}
+
+// The offset of the opening quote of the string whose closing quote ends
+// just before `end`: the last quote before it not escaped by a backslash.
+std::size_t stringStart(std::string_view text, std::size_t end) {
+    for (std::size_t i = end < 2 ? 0 : end - 2; i > 0; --i) {
+        if (text[i] != '"') continue;
+        std::size_t backslashes = 0;
+        while (backslashes < i && text[i - 1 - backslashes] == '\\') ++backslashes;
+        if (backslashes % 2 == 0) return i;
+    }
+    return 0;
+}
+
+bool isNumberChar(char c) { return (c >= '0' && c <= '9') || c == '-' || c == '+' || c == '.' || c == 'e' || c == 'E'; }
 
 // A parsed JSON value with the offsets of its text in the file.
 struct Node {
@@ -29,8 +58,20 @@ struct Node {
     std::vector<Node> elements;
     std::vector<std::string> names;
     std::size_t begin = 0;  // containers only: offset of "{" or "["
-    std::size_t end = 0;    // containers only: offset past "}" or "]"
+    // Containers: offset past "}" or "]". Scalars: how far the parser had read
+    // when it gave the value, just past it (past one more byte for a number).
+    std::size_t end = 0;
 };
+
+// The offset where a node's text starts, for error positions.
+std::size_t startOf(std::string_view text, const Node& node) {
+    if (node.type == Node::Type::Object || node.type == Node::Type::Array) return node.begin;
+    if (node.type == Node::Type::String) return stringStart(text, node.end);
+    std::size_t at = std::min(node.end, text.size());
+    if (at > 0 && !isNumberChar(text[at - 1])) --at;  // the byte read past a number
+    while (at > 0 && isNumberChar(text[at - 1])) --at;
+    return at;
+}
 
 // The parser's input: the file's characters, noting how far it has read, so
 // that the SAX events below know where they are in the text.
@@ -86,6 +127,12 @@ public:
     bool string(json::string_t& value) { return scalar(Node::Type::String, std::move(value)); }
     bool binary(json::binary_t&) { return scalar(Node::Type::Other, "null"); }  // not produced by JSON text
     bool key(json::string_t& name) {
+        // Keeping either value of a repeated key silently could test against
+        // the wrong one (JSON readers disagree on which one wins).
+        if (!keys_.back().insert(name).second) {
+            throw VectorFileError("vector file '" + path_ + "' " + positionOf(text_, stringStart(text_, offset())) +
+                                  ": key " + quoteExcerpt(name) + " given twice in one object");
+        }
         key_ = std::move(name);
         return true;
     }
@@ -94,10 +141,20 @@ public:
     bool end_object() { return close(); }
     bool end_array() { return close(); }
 
-    bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception& error) {
+    bool parse_error(std::size_t, const std::string& lastToken, const nlohmann::detail::exception& error) {
         std::string message = error.what();
         if (const auto bracket = message.find("] "); message.starts_with("[json.exception") && bracket != std::string::npos)
             message.erase(0, bracket + 2);
+        // The message quotes the whole last token, which may be a string of
+        // many megabytes: an excerpt of it is enough.
+        constexpr std::string_view lastRead = "; last read: '";
+        const auto at = message.find(lastRead);
+        if (at != std::string::npos && lastToken.size() > kExcerptBytes &&
+            message.compare(at + lastRead.size(), lastToken.size(), lastToken) == 0) {
+            message.replace(at + lastRead.size(), lastToken.size(),
+                            lastToken.substr(0, kExcerptBytes) + "... (" + std::to_string(lastToken.size()) +
+                                " bytes)");
+        }
         throw VectorFileError("malformed JSON in vector file '" + path_ + "': " + message);
     }
 
@@ -117,6 +174,7 @@ private:
         Node node;
         node.type = type;
         node.text = std::move(text);
+        node.end = offset();
         place(std::move(node));
         return true;
     }
@@ -128,11 +186,13 @@ private:
         node.type = type;
         node.begin = offset() - 1;  // the parser has just read the bracket
         stack_.push_back(&place(std::move(node)));
+        keys_.emplace_back();
         return true;
     }
     bool close() {
         stack_.back()->end = offset();
         stack_.pop_back();
+        keys_.pop_back();
         return true;
     }
 
@@ -141,6 +201,7 @@ private:
     const char* reached_;
     Node root_;
     std::vector<Node*> stack_;  // the open containers; a parent gains no child while one is open
+    std::vector<std::unordered_set<std::string>> keys_;  // the keys of each open container so far
     std::string key_;
 };
 
@@ -184,6 +245,8 @@ public:
         }
         if (!hasGroups) fail(file, "no member \"testGroups\"");
         if (file.has("algorithm")) file.algorithm = file.text("algorithm");
+        for (std::size_t i = 0; i < root.elements.size(); ++i)
+            if (root.names[i] == "numberOfTests") checkNumberOfTests(root.elements[i], file.testCount());
         return file;
     }
 
@@ -198,12 +261,36 @@ private:
         throw VectorFileError("vector file " + object.where() + ": " + what);
     }
 
+    [[noreturn]] void failAt(const Node& node, const std::string& what) const {
+        throw VectorFileError("vector file '" + path_ + "' " + positionOf(text_, startOf(text_, node)) + ": " + what);
+    }
+
+    // The count the file states must be the count it holds: a file cut or
+    // merged by hand would otherwise lose or gain tests without a sign.
+    void checkNumberOfTests(const Node& node, std::size_t present) const {
+        if (node.type != Node::Type::Integer) failAt(node, "numberOfTests is not an integer");
+        if (node.text != std::to_string(present))
+            failAt(node, "numberOfTests is " + node.text + " but the file holds " + std::to_string(present) + " tests");
+    }
+
+    // A member named "...Size" is a length in bits that some algorithm takes.
+    void checkSize(const std::string& name, const Node& node) const {
+        if (!name.ends_with("Size")) return;
+        if (node.type != Node::Type::Integer)
+            failAt(node, name + " is not an integer in the range 0 to " + std::to_string(kMaxSizeBits) + ": " +
+                             quoteExcerpt(node.text));
+        const std::int64_t bits = std::stoll(node.text);
+        if (bits < 0 || bits > kMaxSizeBits)
+            failAt(node, name + " " + node.text + " is out of range (0 to " + std::to_string(kMaxSizeBits) + " bits)");
+    }
+
     const std::vector<Node>& arrayOf(const Node& node, const WycheproofObject& owner, const std::string& name) const {
         if (node.type != Node::Type::Array) fail(owner, "\"" + name + "\" is not an array");
         return node.elements;
     }
 
     JsonMember member(const std::string& name, const Node& node) const {
+        checkSize(name, node);
         JsonMember out{name, JsonMember::Kind::Other, {}, {}};
         switch (node.type) {
             case Node::Type::String: out.kind = JsonMember::Kind::String; out.text = node.text; break;
@@ -334,6 +421,14 @@ WycheproofFile parseWycheproof(std::string_view text, const std::string& path) {
     const TrackedChars last(text.data() + text.size(), nullptr);
     nlohmann::json::sax_parse(first, last, &builder);
     const Node root = builder.takeRoot();
+    // The parser takes a NUL byte for the end of the input, so it would not
+    // see anything after one.
+    if (root.type == Node::Type::Object || root.type == Node::Type::Array) {
+        const std::size_t after = text.find_first_not_of(" \t\n\r", root.end);
+        if (after != std::string_view::npos)
+            throw VectorFileError("vector file '" + path + "' " + positionOf(text, after) +
+                                  ": text after the JSON document: " + quoteExcerpt(text.substr(after)));
+    }
     return Converter(text, path).file(root);
 }
 

@@ -73,21 +73,36 @@ TEST(LongMessageSuite, TwoRecordsPerDigestEachSkippedUnlessAskedFor) {
     EXPECT_GT(first.origin.line, 0);
 }
 
-TEST(LongMessageSuite, MalformedRecordsAreErrorsNamingTheField) {
+// Each is an error naming the record's file and line, with long runs asked
+// for or not, and decided before anything is sized by Repeat.
+TEST(LongMessageSuite, MalformedRecordsAreErrorsNamingFieldFileAndLine) {
     testsupport::ScopedDataDir dataDir(testsupport::fixturesDir() + "/long/malformed");
-    testsupport::ScopedEnvVariable longRuns("zelkor_tests_long", "1");
-    const auto suite = tests::makeSHA256LongMessageTests<reference::SHA256>();
-    ASSERT_EQ(suite.size(), 5u);
-    std::vector<std::string> messages;
-    for (const auto& report : testsupport::runAll(suite)) messages.push_back(report.outcome.message);
-    EXPECT_TRUE(contains(messages[0], "Repeat is not a decimal integer: \"1x\"")) << messages[0];
-    EXPECT_TRUE(contains(messages[1], "Pattern is empty")) << messages[1];
-    EXPECT_TRUE(contains(messages[2], "Repeat is not positive")) << messages[2];
-    EXPECT_TRUE(contains(messages[3], "beyond 2^64 - 1 bytes")) << messages[3];
-    EXPECT_EQ(messages[4], "");  // "abc" once: passes in both forms
-    const auto& usage = *std::get<tests::TestCase>(suite[0].node).origin.usage;
-    EXPECT_TRUE(contains(usage.describe(), "5 used, 2 skipped (1 missing field, 1 another algorithm)"))
-        << usage.describe();
+    for (const char* longRuns : {"1", "0"}) {
+        testsupport::ScopedEnvVariable asked("zelkor_tests_long", longRuns);
+        const auto suite = tests::makeSHA256LongMessageTests<reference::SHA256>();
+        ASSERT_EQ(suite.size(), 7u);
+        std::vector<std::string> messages;
+        for (const auto& report : testsupport::runAll(suite)) messages.push_back(report.outcome.message);
+        const std::string file = "KAT_LONG/Malformed.rsp:";
+        EXPECT_TRUE(contains(messages[0], file + "5: Repeat is not a decimal integer: \"1x\"")) << messages[0];
+        EXPECT_TRUE(contains(messages[1], file + "9: Pattern is empty")) << messages[1];
+        EXPECT_TRUE(contains(messages[2], file + "13: Repeat is not positive")) << messages[2];
+        // Saturated to 2^63 - 1 before, and then taken as within the limit.
+        EXPECT_TRUE(contains(messages[3], file + "20: Repeat does not fit in 64 bits: \"99999999999999999999\""))
+            << messages[3];
+        // "abc" once: passes in both forms, or is skipped.
+        if (longRuns == std::string("1")) EXPECT_EQ(messages[4], "");
+        else EXPECT_TRUE(contains(messages[4], "zelkor_tests_long=1")) << messages[4];
+        // 2^63 bytes: 2^66 bits, where SHA-256 takes fewer than 2^64.
+        EXPECT_TRUE(contains(messages[5], file + "28: Pattern x Repeat is 2^64 bits or more, beyond what SHA256 takes"))
+            << messages[5];
+        // 2^64 - 8 bits: within SHA-256's limit, not within what a case hashes.
+        EXPECT_TRUE(contains(messages[6], file + "32: Pattern x Repeat is more than the 68719476736 bytes (64 GiB)"))
+            << messages[6];
+        const auto& usage = *std::get<tests::TestCase>(suite[0].node).origin.usage;
+        EXPECT_TRUE(contains(usage.describe(), "7 used, 2 skipped (1 missing field, 1 another algorithm)"))
+            << usage.describe();
+    }
 }
 
 TEST(LongMessageSuite, ContiguousRepeatCrossesMappedBlocksAndOutlivesItsCopies) {

@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "support/DataDir.hpp"
@@ -218,6 +219,42 @@ TEST(LoadVectorDirectory, RecordGivingAFieldTwiceIsAParseErrorNamingFieldFileAnd
     const std::string message = errorOf("KAT_X");
     EXPECT_EQ(message, "vector file '" + path + "' line 7: field 'V' given twice in one record");
     EXPECT_EQ(loadVectorDirectory("KAT_X", "K", {}, {"V"}).at(0).recordCount(), 2u);
+}
+
+// A byte-order mark belongs to no line: the header after it stays a header.
+TEST(LoadVectorDirectory, ByteOrderMarkAtTheStartIsSkipped) {
+    const TempDataDir data;
+    data.write("a.rsp", "\xEF\xBB\xBF[L = 20]\nK = 1\n");
+    const ScopedDataDir dir(data.root());
+    const auto files = loadVectorDirectory("KAT_X", "K");
+    ASSERT_EQ(files.size(), 1u);
+    const std::vector<Category> expected{{{{"L", "20"}}, {{{"K", "1"}}}}};
+    EXPECT_EQ(files[0].categories, expected);
+}
+
+// Each line would otherwise be read as something else: a body field, a
+// header lost, a record merged into the one before.
+TEST(LoadVectorDirectory, LineThatIsNotNameEqualsValueIsAParseErrorAtItsLine) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"[L 20]\nK = 1\n", "line 1: header \"[L 20]\" has no '='"},
+        {"[L = 20]\n  [M = 1]\nK = 1\n",
+         "line 2: header \"  [M = 1]\" starts with whitespace, so it is read as a body line"},
+        {"K = 1\nV = 2\nK 2\nV = 3\n", "line 3: line \"K 2\" has no '='"},
+        // Before the first record: the record it should have opened is lost.
+        {"K 1\nV = 2\nK = 2\n", "line 1: line \"K 1\" has no '='"},
+    };
+    for (const auto& [text, fault] : cases) {
+        const TempDataDir data;
+        const std::string path = data.write("a.rsp", text);
+        const ScopedDataDir dir(data.root());
+        EXPECT_EQ(errorOf("KAT_X"), "vector file '" + path + "' " + fault) << text;
+    }
+    // NIST's bare markers, and notes that hold no record, are no faults.
+    const TempDataDir data;
+    data.write("a.rsp", "[ENCRYPT]\nK = 1\nFAIL\n[DECRYPT]\nK = 2\n");
+    data.write("notes.txt", "Notes, not records.\n  [see above]\n");
+    const ScopedDataDir dir(data.root());
+    EXPECT_EQ(errorOf("KAT_X"), "(no error)");
 }
 
 TEST(LoadVectorDirectory, DirectoryOfSubdirectoriesOnlyGivesNoFiles) {

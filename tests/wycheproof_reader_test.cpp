@@ -64,6 +64,56 @@ TEST(WycheproofReader, FaultsNameFileAndPosition) {
     EXPECT_THROW(readWycheproofFile(installed("absent.json")), VectorFileError);
 }
 
+// A minimal file around one test's members, the test's "{" at line 2.
+std::string oneTest(const std::string& members, const std::string& top = "") {
+    return "{" + top + "\"testGroups\": [{\"tagSize\": 128, \"tests\": [\n{\"tcId\": 1, \"result\": \"valid\"" +
+           members + "}]}]}";
+}
+
+TEST(WycheproofReader, RepeatedKeyIsAnErrorAtTheSecondOne) {
+    EXPECT_EQ(errorOf(oneTest(", \"msg\": \"00\", \"msg\": \"01\"")),
+              "vector file 'x.json' line 2, column 45: key \"msg\" given twice in one object");
+    // The same key in different objects is no repeat.
+    EXPECT_EQ(errorOf(oneTest(", \"tagSize\": 128")), "no error");
+}
+
+TEST(WycheproofReader, AnythingButWhitespaceAfterTheDocumentIsAnError) {
+    EXPECT_EQ(errorOf(oneTest("") + " \n\t\r\n"), "no error");
+    EXPECT_EQ(errorOf(oneTest("") + std::string("\n\0{}", 4)),
+              "vector file 'x.json' line 3, column 1: text after the JSON document: \"\\x00{}\"");
+    // The parser itself refuses other text; it stops at a NUL.
+    EXPECT_EQ(errorOf(oneTest("") + "]"), "malformed JSON in vector file 'x.json': parse error at line 2, column 35: "
+                                          "syntax error while parsing value - unexpected ']'; expected end of input");
+}
+
+TEST(WycheproofReader, FileCutInsideAHugeStringGivesAShortError) {
+    const std::string cut = oneTest(", \"msg\": \"" + std::string(20u << 20, 'a'));
+    const std::string error = errorOf(cut.substr(0, cut.size() - 5));
+    EXPECT_LT(error.size(), 400u) << error.substr(0, 400);
+    EXPECT_NE(error.find("malformed JSON in vector file 'x.json'"), std::string::npos) << error.substr(0, 400);
+    EXPECT_NE(error.find("missing closing quote; last read: '\"aaaa"), std::string::npos) << error.substr(0, 400);
+    EXPECT_NE(error.find("... (20971521 bytes)"), std::string::npos) << error.substr(0, 400);
+}
+
+TEST(WycheproofReader, NumberOfTestsMustCountTheTestsPresent) {
+    EXPECT_EQ(errorOf(oneTest("", "\"numberOfTests\": 1, ")), "no error");
+    EXPECT_EQ(errorOf(oneTest("", "\"numberOfTests\": 2, ")),
+              "vector file 'x.json' line 1, column 19: numberOfTests is 2 but the file holds 1 tests");
+    EXPECT_EQ(errorOf(oneTest("", "\"numberOfTests\": \"1\", ")),
+              "vector file 'x.json' line 1, column 19: numberOfTests is not an integer");
+}
+
+TEST(WycheproofReader, SizeOutOfRangeIsAnErrorAtItsValue) {
+    EXPECT_EQ(errorOf(oneTest(", \"ivSize\": 65536")), "no error");
+    EXPECT_EQ(errorOf(oneTest(", \"ivSize\": -8")),
+              "vector file 'x.json' line 2, column 42: ivSize -8 is out of range (0 to 65536 bits)");
+    EXPECT_EQ(errorOf(oneTest(", \"tagSize\": 9223372036854775800")),
+              "vector file 'x.json' line 2, column 43: tagSize 9223372036854775800 is out of range (0 to 65536 bits)");
+    EXPECT_EQ(errorOf(oneTest(", \"keySize\": 18446744073709551616")),
+              "vector file 'x.json' line 2, column 43: keySize is not an integer in the range 0 to 65536: "
+              "\"18446744073709551616\"");
+}
+
 // Cut anywhere, or with a byte changed, the file is an error naming it, or
 // still parses: never a crash (run under the sanitizers too).
 TEST(WycheproofReader, TruncatedOrDamagedFileIsAnError) {

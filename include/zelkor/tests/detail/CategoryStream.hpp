@@ -22,6 +22,16 @@ using RecordSink = std::function<void(const std::vector<Property>& properties, R
 // parseCategories keeps it.
 using RepeatedFieldHandler = std::function<void(const Field& field, std::size_t line)>;
 
+// Called, in a file that holds records, with the first line that is not of
+// the form name=value, its number and what is wrong with it; it may throw.
+// Such a line is a header without "=" (NIST's [ENCRYPT] and [DECRYPT] aside),
+// a header indented by whitespace (which the grammar makes a body line), or a
+// body line without "=" (NIST's FAIL marker aside). Lines before the first
+// record are checked too, once a record follows: a key line without "=" would
+// otherwise lose its record without a sign. A file without records (notes)
+// is never checked.
+using MalformedLineHandler = std::function<void(std::size_t line, const std::string& what)>;
+
 // feed(a); feed(b); finish() gives what parseCategories(recordKey, a + b)
 // gives, wherever the text is cut. With a sink, every record goes to the sink
 // as soon as it is complete and the categories returned hold no records;
@@ -29,7 +39,8 @@ using RepeatedFieldHandler = std::function<void(const Field& field, std::size_t 
 // starts: (*recordLines)[c][r] for record r of category c.
 class CategoryStream {
 public:
-    explicit CategoryStream(std::string_view recordKey, RecordSink sink = {}, RepeatedFieldHandler onRepeat = {});
+    explicit CategoryStream(std::string_view recordKey, RecordSink sink = {}, RepeatedFieldHandler onRepeat = {},
+                            MalformedLineHandler onMalformed = {});
     ~CategoryStream();
     CategoryStream(const CategoryStream&) = delete;
     CategoryStream& operator=(const CategoryStream&) = delete;

@@ -90,6 +90,19 @@ std::string undeclaredLengths(std::size_t nonceBytes, std::size_t tagBytes) {
     return {};
 }
 
+// What identifies the files of a directory, for the cache of its parsed NIST
+// records: each entry's name with the device, inode, size, and modification
+// and change times (to the nanosecond) of what it names, so that a file
+// rewritten in place or replaced (same size, old modification time restored,
+// another file renamed over it) is read again. `settled` is false when a
+// file changed too recently for its times to show its next change; the key
+// is empty when the directory cannot be listed.
+struct DirectorySignature {
+    std::string key;
+    bool settled = false;
+};
+DirectorySignature directorySignature(const std::string& path);
+
 // "<file>:<line> Count = <n>: " for a record's failure.
 std::string recordPlace(const std::string& file, const NistGcmRecord& record);
 

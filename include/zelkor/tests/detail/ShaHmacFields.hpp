@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -31,6 +32,17 @@ std::size_t byteCountField(std::string_view fieldName, std::string_view text);
 // printable ASCII (0x20..0x7E) becomes \xHH with two lowercase hex digits.
 // Digits and letters stay as they are: 007 becomes "007".
 std::string quoteText(std::string_view text);
+
+// quoteText of at most the first kExcerptBytes bytes of `text`; a longer text
+// is cut there and followed by "... (N bytes)", so that an error about a huge
+// token stays short.
+inline constexpr std::size_t kExcerptBytes = 40;
+std::string quoteExcerpt(std::string_view text);
+
+// Reads `text` as a decimal integer of 0 to 2^64 - 1 exactly: one or more ASCII
+// digits and nothing else. Throws std::invalid_argument naming the field and
+// the text when it is not such an integer, or does not fit in 64 bits.
+std::uint64_t readUnsignedField(std::string_view fieldName, std::string_view text);
 
 // What lookupAll gives, but the values are moved out of the record (which is
 // left holding empty values), so that a large file's texts are never copied.
