@@ -360,7 +360,10 @@ public:
             where += " (" + std::string(result.file_name()) +
                      (result.line_number() > 0 ? ":" + std::to_string(result.line_number()) : "") + ")";
         }
-        causes_.add(result.summary(), std::move(where));
+        // A failure added by ADD_FAILURE_AT starts with GoogleTest's "Failed" line.
+        std::string_view message = result.summary();
+        if (message.starts_with("Failed\n")) message.remove_prefix(7);
+        causes_.add(message, std::move(where));
     }
 
     void OnTestProgramEnd(const ::testing::UnitTest&) override {
