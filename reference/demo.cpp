@@ -1,7 +1,8 @@
 // Runs every suite of zelkor-tests against the reference primitives: one
 // top-level group per primitive, holding what makeAllTests gives for it, then
 // GoogleTest's report and a summary. The vector files come from the data
-// directory (zelkor_tests_datadir).
+// directory (zelkor_tests_datadir, else the source tree's data/ until this
+// build is installed).
 
 #include <vector>
 
