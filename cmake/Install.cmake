@@ -9,6 +9,7 @@ install(FILES ${CMAKE_CURRENT_BINARY_DIR}/include/zelkor/tests/Paths_zelkor_test
         DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/zelkor/tests)
 install(DIRECTORY data/Test DESTINATION ${ZELKOR_INSTALL_DATADIR})
 install(DIRECTORY data/Wycheproof DESTINATION ${ZELKOR_INSTALL_DATADIR})
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/build-stamp DESTINATION ${ZELKOR_INSTALL_DATADIR})
 
 set(ZELKOR_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/zelkor-tests)
 install(EXPORT zelkor-tests-targets NAMESPACE zelkor:: DESTINATION ${ZELKOR_CMAKE_DIR})

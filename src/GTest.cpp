@@ -4,9 +4,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <functional>
 #include <map>
 #include <memory>
+#include <optional>
+#include <set>
 #include <string>
+#include <string_view>
 #include <typeinfo>
 #include <unordered_map>
 #include <unordered_set>
@@ -15,6 +19,8 @@
 #include <cxxabi.h>
 #include <gtest/gtest.h>
 
+#include "zelkor/tests/detail/FailureCauses.hpp"
+#include "zelkor/tests/detail/FilterMatch.hpp"
 #include "zelkor/tests/detail/VectorUsage.hpp"
 
 namespace zelkor::tests {
@@ -121,6 +127,9 @@ std::string join(const std::string& suite, const std::string& group) {
 struct LeafKind {
     bool property = false;
     std::shared_ptr<const detail::VectorUsage> usage;
+    std::string file;  // where its records are, to count shared records once
+    int line = 0;
+    std::size_t records = 0;
 };
 
 std::map<const ::testing::TestInfo*, LeafKind>& registeredLeaves() {
@@ -142,14 +151,15 @@ void registerAll(const std::vector<Test>& tests, const std::string& suite, NameT
                 leafSuite.c_str(), name.c_str(), nullptr, nullptr, located ? leaf->origin.file.c_str() : __FILE__,
                 located ? leaf->origin.line : __LINE__,
                 [leaf = *leaf]() -> ::testing::Test* { return new CaseTest(leaf); });
-            registeredLeaves()[info] = {false, leaf->origin.usage};
+            registeredLeaves()[info] = {false, leaf->origin.usage, leaf->origin.file, leaf->origin.line,
+                                        leaf->origin.records};
         } else {
             const auto& prop = std::get<TestProperty>(test.node);
             const std::string name = names.unique(leafSuite, prop.name);
             const auto* info = ::testing::RegisterTest(
                 leafSuite.c_str(), name.c_str(), nullptr, nullptr, __FILE__, __LINE__,
                 [prop, id = leafSuite + "/" + name]() -> ::testing::Test* { return new PropertyTest(prop, id); });
-            registeredLeaves()[info] = {true, nullptr};
+            registeredLeaves()[info] = {true, nullptr, {}, 0, 0};
         }
     }
 }
@@ -165,12 +175,27 @@ struct Counts {
     int total() const { return passed + failed + skipped; }
 };
 
+// The records of one vector directory whose cases ran (and were not
+// skipped): cases at the same file and line check the same records.
+struct UsageRun {
+    const detail::VectorUsage* usage = nullptr;
+    std::set<std::pair<std::string_view, int>> places;
+    std::size_t records = 0;
+    std::size_t cases = 0;
+
+    void add(const LeafKind& leaf, const ::testing::TestResult& result) {
+        if (result.Skipped()) return;
+        ++cases;
+        if (leaf.line <= 0 || places.emplace(leaf.file, leaf.line).second) records += leaf.records;
+    }
+};
+
 // Per top-level group: the known-answer cases and the properties that ran,
 // and the vector directories its cases came from.
 struct RootSummary {
     std::string name;
     Counts cases, properties;
-    std::vector<const detail::VectorUsage*> usages;
+    std::vector<UsageRun> usages;
 };
 
 std::vector<RootSummary> summarise(const ::testing::UnitTest& unit) {
@@ -188,9 +213,10 @@ std::vector<RootSummary> summarise(const ::testing::UnitTest& unit) {
             const bool property = leaf != registeredLeaves().end() && leaf->second.property;
             (property ? it->properties : it->cases).add(*info.result());
             const detail::VectorUsage* usage = leaf != registeredLeaves().end() ? leaf->second.usage.get() : nullptr;
-            if (usage && std::find(it->usages.begin(), it->usages.end(), usage) == it->usages.end()) {
-                it->usages.push_back(usage);
-            }
+            if (!usage) continue;
+            auto run = std::find_if(it->usages.begin(), it->usages.end(), [&](const auto& u) { return u.usage == usage; });
+            if (run == it->usages.end()) run = it->usages.insert(it->usages.end(), UsageRun{usage, {}, 0, 0});
+            run->add(leaf->second, *info.result());
         }
     }
     return roots;
@@ -198,7 +224,7 @@ std::vector<RootSummary> summarise(const ::testing::UnitTest& unit) {
 
 // After the run, one line per top-level group (known-answer cases and
 // properties counted apart), each followed by one line per vector directory
-// its cases came from.
+// its cases came from, with the records whose cases ran.
 class SummaryPrinter : public ::testing::EmptyTestEventListener {
 public:
     void OnTestProgramEnd(const ::testing::UnitTest& unit) override {
@@ -209,7 +235,9 @@ public:
                         "properties %3d passed %3d failed %3d skipped\n",
                         root.name.c_str(), root.cases.passed, root.cases.failed, root.cases.skipped,
                         root.properties.passed, root.properties.failed, root.properties.skipped);
-            for (const detail::VectorUsage* usage : root.usages) std::printf("    %s\n", usage->describe().c_str());
+            for (const UsageRun& run : root.usages) {
+                std::printf("    %s\n", run.usage->describeRun(run.records, run.cases).c_str());
+            }
         }
         std::fflush(stdout);
     }
@@ -249,6 +277,126 @@ private:
     }
 };
 
+// A run must say what it ran. When this process runs no test, one line at the
+// end says why: a shard may be empty because the selection went to the other
+// shards (fine), but a filter that selects nothing at all, or an empty tree,
+// fails the run.
+class EmptySelection : public ::testing::EmptyTestEventListener {
+public:
+    bool nothingSelected() const { return nothingSelected_; }
+
+    void OnTestProgramStart(const ::testing::UnitTest& unit) override {
+        std::vector<std::string> names;
+        std::size_t selected = 0, disabledOnly = 0;
+        const std::string filter = GTEST_FLAG_GET(filter);
+        for (int i = 0; i < unit.total_test_suite_count(); ++i) {
+            const auto& suite = *unit.GetTestSuite(i);
+            for (int j = 0; j < suite.total_test_count(); ++j) {
+                const auto& info = *suite.GetTestInfo(j);
+                if (info.should_run()) return;
+                names.push_back(std::string(suite.name()) + "." + info.name());
+                if (!detail::filterSelects(filter, names.back())) continue;
+                const bool disabled = detail::isDisabledTest(suite.name(), info.name());
+                if (disabled && !GTEST_FLAG_GET(also_run_disabled_tests)) ++disabledOnly;
+                else ++selected;
+            }
+        }
+        const auto shards = sharding();
+        if (shards && selected > 0) {
+            message_ = "zelkor-tests: GTEST_SHARD_INDEX=" + std::to_string(shards->second) + " of " +
+                       std::to_string(shards->first) + " shards runs no test: the " + std::to_string(selected) +
+                       (selected == 1 ? " selected test runs" : " selected tests run") + " in the other shards";
+            return;
+        }
+        nothingSelected_ = true;
+        message_ = "zelkor-tests: error: no test ran: ";
+        if (disabledOnly > 0 && selected == 0) {
+            message_ += "--gtest_filter='" + filter + "' selects only disabled tests (names starting with DISABLED_); "
+                        "--gtest_also_run_disabled_tests runs them";
+        } else {
+            message_ += detail::whyFilterSelectsNothing(filter, names);
+        }
+    }
+
+    void OnTestProgramEnd(const ::testing::UnitTest&) override {
+        if (message_.empty()) return;
+        std::printf("\n%s\n", message_.c_str());
+        std::fflush(stdout);
+    }
+
+private:
+    // (total, index) when GoogleTest shards this run, as it decides it.
+    static std::optional<std::pair<long, long>> sharding() {
+        const char* total = std::getenv("GTEST_TOTAL_SHARDS");
+        const char* index = std::getenv("GTEST_SHARD_INDEX");
+        if (!total || !index) return std::nullopt;
+        const long t = std::strtol(total, nullptr, 10), i = std::strtol(index, nullptr, 10);
+        if (t <= 1) return std::nullopt;
+        return std::pair{t, i};
+    }
+
+    bool nothingSelected_ = false;
+    std::string message_;
+};
+
+// Failures that share their message, summarised after the run (the last
+// repetition's, as GoogleTest's own summary); each case keeps its message in
+// the log.
+class CauseSummary : public ::testing::EmptyTestEventListener {
+public:
+    void OnTestIterationStart(const ::testing::UnitTest&, int) override { causes_.clear(); }
+    // GoogleTest holds its lock while it reports a part result, so the test's
+    // name is kept from its start.
+    void OnTestStart(const ::testing::TestInfo& info) override {
+        test_ = std::string(info.test_suite_name()) + "." + info.name();
+        recorded_ = false;
+    }
+
+    void OnTestPartResult(const ::testing::TestPartResult& result) override {
+        if (!result.failed() || recorded_) return;
+        recorded_ = true;  // a case counts once, by its first failure
+        std::string where = test_;
+        if (result.file_name()) {
+            where += " (" + std::string(result.file_name()) +
+                     (result.line_number() > 0 ? ":" + std::to_string(result.line_number()) : "") + ")";
+        }
+        // A failure added by ADD_FAILURE_AT starts with GoogleTest's "Failed" line.
+        std::string_view message = result.summary();
+        if (message.starts_with("Failed\n")) message.remove_prefix(7);
+        causes_.add(message, std::move(where));
+    }
+
+    void OnTestProgramEnd(const ::testing::UnitTest&) override {
+        const std::string report = causes_.report();
+        if (report.empty()) return;
+        std::printf("\nFailures shared by several cases:\n%s", report.c_str());
+        std::fflush(stdout);
+    }
+
+private:
+    detail::FailureCauses causes_;
+    std::string test_;
+    bool recorded_ = false;
+};
+
+std::string exceptionText(const std::exception& error) { return "(" + typeName(error) + "): " + error.what(); }
+
+// Registers the tree and runs it with the runner's own listeners; the status
+// GoogleTest gives, or 1 when no test was selected at all.
+int runTree(const std::vector<Test>& tests) {
+    registerTests(tests, "");
+    auto& listeners = ::testing::UnitTest::GetInstance()->listeners();
+    auto* selection = new EmptySelection;
+    // End-of-run lines come in the reverse order: the summary by suite, then
+    // shared failures, then why nothing ran.
+    listeners.Append(new FilterWarning);
+    listeners.Append(selection);
+    listeners.Append(new CauseSummary);
+    listeners.Append(new SummaryPrinter);
+    const int status = RUN_ALL_TESTS();
+    return status == 0 && selection->nothingSelected() ? 1 : status;
+}
+
 }  // namespace
 
 void registerTests(const std::vector<Test>& tests, const std::string& suite) {
@@ -258,10 +406,26 @@ void registerTests(const std::vector<Test>& tests, const std::string& suite) {
 
 int defaultMain(const std::vector<Test>& tests, int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
-    registerTests(tests, "");
-    ::testing::UnitTest::GetInstance()->listeners().Append(new FilterWarning);
-    ::testing::UnitTest::GetInstance()->listeners().Append(new SummaryPrinter);
-    return RUN_ALL_TESTS();
+    return runTree(tests);
 }
+
+namespace detail {
+
+int defaultMainBuilding(const std::function<std::vector<Test>()>& build, int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    std::vector<Test> tests;
+    try {
+        tests = build();
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "zelkor-tests: cannot build the test tree %s\n", exceptionText(error).c_str());
+        return kCannotBuildTree;
+    } catch (...) {
+        std::fprintf(stderr, "zelkor-tests: cannot build the test tree: an exception of unknown type\n");
+        return kCannotBuildTree;
+    }
+    return runTree(tests);
+}
+
+}  // namespace detail
 
 }  // namespace zelkor::tests

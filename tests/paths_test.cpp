@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <optional>
 #include <string>
 
@@ -32,22 +34,51 @@ private:
 
 TEST(PathsZelkorTests, VersionIsZeroPointThree) { EXPECT_EQ(paths::version, "0.3"); }
 
-TEST(PathsZelkorTests, DataDirDefaultsToTheInstalledSharedDataDirectory) {
-    const ScopedEnv unset("zelkor_tests_datadir", std::nullopt);
-    EXPECT_EQ(paths::getDataDir(), paths::defaultDataDir);
+TEST(PathsZelkorTests, DefaultDataDirIsTheInstalledSharedDataDirectory) {
     EXPECT_TRUE(paths::defaultDataDir.starts_with("/")) << paths::defaultDataDir;
     EXPECT_TRUE(paths::defaultDataDir.ends_with("/zelkor-tests")) << paths::defaultDataDir;
-    EXPECT_EQ(paths::getDataFileName("Test/KAT_AES"), std::string(paths::defaultDataDir) + "/Test/KAT_AES");
+}
+
+// Without the variable: the installed directory once it holds this build's
+// stamp, the source tree's data before, the installed one when neither is there.
+TEST(PathsZelkorTests, DataDirIsTheSourceTreeUntilThisBuildIsInstalled) {
+    const std::filesystem::path root = std::filesystem::path(testing::TempDir()) / "zelkor_paths_choice";
+    std::filesystem::remove_all(root);
+    std::filesystem::create_directories(root / "installed");
+    std::filesystem::create_directories(root / "source");
+    const std::string installed = (root / "installed").string(), source = (root / "source").string();
+    const auto stampWith = [&](const std::string& text) {
+        std::ofstream(root / "installed" / paths::buildStampFile) << text << "\n";
+    };
+    using paths::detail::chooseDataDir;
+    EXPECT_EQ(chooseDataDir(installed, source, "this-build"), source);
+    stampWith("another-build");
+    EXPECT_EQ(chooseDataDir(installed, source, "this-build"), source);
+    stampWith("this-build");
+    EXPECT_EQ(chooseDataDir(installed, source, "this-build"), installed);
+    std::filesystem::remove(root / "installed" / paths::buildStampFile);
+    EXPECT_EQ(chooseDataDir(installed, (root / "gone").string(), "this-build"), installed);
+    std::filesystem::remove_all(root);
+
+    // This build is used in place, never installed.
+    if (std::ifstream(std::filesystem::path(paths::defaultDataDir) / paths::buildStampFile)) {
+        GTEST_SKIP() << "a build is installed in " << paths::defaultDataDir;
+    }
+    const ScopedEnv unset("zelkor_tests_datadir", std::nullopt);
+    EXPECT_EQ(paths::getDataDir(), ZELKOR_SOURCE_DATA_DIR);
+    EXPECT_EQ(paths::getDataFileName("Test/KAT_AES"), std::string(ZELKOR_SOURCE_DATA_DIR) + "/Test/KAT_AES");
 }
 
 TEST(PathsZelkorTests, EveryDirectoryHasItsOwnOverride) {
+    const std::string unsetDataDir =
+        paths::detail::chooseDataDir(paths::defaultDataDir, paths::sourceDataDir, paths::buildStamp);
     struct Getter {
         const char* variable;
         std::string (*get)();
         std::string_view fallback;
     };
     const Getter getters[] = {
-        {"zelkor_tests_datadir", paths::getDataDir, paths::defaultDataDir},
+        {"zelkor_tests_datadir", paths::getDataDir, unsetDataDir},
         {"zelkor_tests_bindir", paths::getBinDir, paths::defaultBinDir},
         {"zelkor_tests_libdir", paths::getLibDir, paths::defaultLibDir},
         {"zelkor_tests_dynlibdir", paths::getDynLibDir, paths::defaultDynLibDir},

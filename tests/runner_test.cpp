@@ -7,7 +7,11 @@
 #include <memory>
 #include <string>
 
+#include <sys/wait.h>
+
 #include <gtest/gtest.h>
+
+#include "zelkor/tests/detail/FilterMatch.hpp"
 
 namespace {
 
@@ -29,6 +33,12 @@ ProbeRun runProbe(const std::string& args, const std::string& environment = "") 
 }
 
 bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+std::size_t occurrences(const std::string& text, const std::string& part) {
+    std::size_t count = 0;
+    for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+    return count;
+}
 
 TEST(Runner, ReportsEachOutcomeUnderItsGroupSuite) {
     const ProbeRun run = runProbe("--gtest_filter='Outcomes.*'");
@@ -147,6 +157,80 @@ TEST(Runner, LeavesOutsideAnyGroupGoToTheDefaultSuite) {
     const ProbeRun run = runProbe("--gtest_filter=zelkor_tests.loose");
     EXPECT_EQ(run.status, 0) << run.output;
     EXPECT_TRUE(contains(run.output, "[       OK ] zelkor_tests.loose")) << run.output;
+}
+
+TEST(Runner, FilterSelectingNoTestSaysWhyAndFails) {
+    const ProbeRun dash = runProbe("--gtest_filter='Names.a-b'");
+    EXPECT_NE(dash.status, 0) << dash.output;
+    EXPECT_TRUE(contains(dash.output, "error: no test ran: --gtest_filter='Names.a-b' selects no test: GoogleTest "
+                                      "reads it as run 'Names.a' except 'b'; a '-' starts the negative patterns"))
+        << dash.output;
+    EXPECT_TRUE(contains(dash.output, "('Names.a?b' selects 1 test)")) << dash.output;
+
+    const ProbeRun none = runProbe("--gtest_filter='Nowhere*'");
+    EXPECT_NE(none.status, 0) << none.output;
+    EXPECT_TRUE(contains(none.output, "--gtest_filter='Nowhere*' selects none of the ")) << none.output;
+}
+
+TEST(Runner, EmptyShardOfANonEmptySelectionPassesAndSaysSo) {
+    // Three tests over five shards: the last two get none.
+    const std::string shards = "GTEST_TOTAL_SHARDS=5 GTEST_SHARD_INDEX=4";
+    const ProbeRun empty = runProbe("--gtest_filter='Names.*'", shards);
+    EXPECT_EQ(empty.status, 0) << empty.output;
+    EXPECT_TRUE(contains(empty.output, "Running 0 tests")) << empty.output;
+    EXPECT_TRUE(contains(empty.output, "GTEST_SHARD_INDEX=4 of 5 shards runs no test: the 3 selected tests run in "
+                                       "the other shards"))
+        << empty.output;
+
+    const ProbeRun nothing = runProbe("--gtest_filter='Names.a-b'", shards);
+    EXPECT_NE(nothing.status, 0) << nothing.output;
+    EXPECT_TRUE(contains(nothing.output, "error: no test ran")) << nothing.output;
+}
+
+TEST(Runner, FilterIsReadAsGoogleTestReadsIt) {
+    using zelkor::tests::detail::filterSelects;
+    EXPECT_TRUE(filterSelects("*", "A.b"));
+    EXPECT_FALSE(filterSelects("", "A.b"));
+    EXPECT_TRUE(filterSelects("A.a?b", "A.a-b"));
+    EXPECT_FALSE(filterSelects("A.a-b", "A.a-b"));
+    EXPECT_TRUE(filterSelects("-B.*", "A.b"));
+    EXPECT_FALSE(filterSelects("-B.*", "B.b"));
+    EXPECT_TRUE(filterSelects("X.*:A/*.b", "A/G/H.b"));
+    EXPECT_FALSE(filterSelects("A.*-*#2:*x", "A.b#2"));
+    EXPECT_TRUE(filterSelects("A.b-", "A.b"));  // an empty negative pattern excludes only ""
+    EXPECT_FALSE(filterSelects("A.b*c", "A.bcd"));
+    EXPECT_TRUE(filterSelects("*b*c*", "A.xbycz"));
+}
+
+TEST(Runner, SummaryCountsTheRecordsOfTheCasesThatRan) {
+    const std::string vectors = "probe-vectors: 1 file, 5 records read: 5 used, ";
+    const ProbeRun all = runProbe("--gtest_filter='Records.*'");
+    EXPECT_TRUE(contains(all.output, vectors + "5 ran\n")) << all.output;
+    // Two cases of one record count it once.
+    const ProbeRun shared = runProbe("--gtest_filter='Records.first*'");
+    EXPECT_TRUE(contains(shared.output, vectors + "1 ran\n")) << shared.output;
+    const ProbeRun category = runProbe("--gtest_filter='Records.three'");
+    EXPECT_TRUE(contains(category.output, vectors + "3 ran\n")) << category.output;
+}
+
+TEST(Runner, FailuresWithOneCauseAreSummarisedOnceAndEachCaseKeepsItsMessage) {
+    const ProbeRun run = runProbe("--gtest_filter='Causes.*'");
+    EXPECT_NE(run.status, 0) << run.output;
+    EXPECT_TRUE(contains(run.output, "Failures shared by several cases:\n"
+                                     "  3 cases failed: Error (std::invalid_argument): nonce must be 12 bytes\n"
+                                     "    first at Causes.a"))
+        << run.output;
+    EXPECT_EQ(occurrences(run.output, "nonce must be 12 bytes"), 4u) << run.output;  // each case, then the summary
+    EXPECT_FALSE(contains(run.output, "cases failed: Assertion failed")) << run.output;
+}
+
+TEST(Runner, VectorErrorWhileBuildingTheTreeEndsTheRunWithItsMessage) {
+    const ProbeRun run = runProbe("", "zelkor_probe_build=missing-vectors zelkor_tests_datadir=/nonexistent-zelkor");
+    ASSERT_TRUE(WIFEXITED(run.status)) << run.output;  // not ended by a signal (std::terminate aborts)
+    EXPECT_EQ(WEXITSTATUS(run.status), 2) << run.output;
+    EXPECT_TRUE(contains(run.output, "zelkor-tests: cannot build the test tree (")) << run.output;
+    EXPECT_TRUE(contains(run.output, "/nonexistent-zelkor/Test/KAT_NOT_THERE")) << run.output;
+    EXPECT_FALSE(contains(run.output, "terminate called")) << run.output;
 }
 
 }  // namespace

@@ -27,7 +27,13 @@ fi
 
 cmake -S "$source_dir/tests/consumer" -B "$work/consumer" -DCMAKE_PREFIX_PATH="$prefix" >/dev/null
 cmake --build "$work/consumer" -j2
-"$work/consumer/consumer"
+out=$("$work/consumer/consumer")
+echo "$out"
+# The installed copy reads its installed vectors, though the source tree is there.
+case "$out" in
+"data dir $prefix/share/zelkor-tests:"*) ;;
+*) echo "check-install: expected the vectors of $prefix/share/zelkor-tests" >&2; exit 1 ;;
+esac
 # The shipped zelkor_tests_add: 4 shards of a 3-test program, the last one empty.
 ctest --test-dir "$work/consumer" -j2 --output-on-failure
 echo "check-install: OK"

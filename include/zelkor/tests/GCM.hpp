@@ -29,6 +29,7 @@ std::vector<Test> nistCategoryTests() {
     std::vector<Test> out;
     for (gcm_detail::NistGcmCategoryData& category : gcm_detail::loadNistGcm(K::keyLength, *usage)) {
         CaseOrigin origin = lineOrigin(category.file, category.records->front().line, usage);
+        origin.records = category.records->size();
         std::string name = category.name;
         gcm_detail::NistGcmCategory<K> run{category.name, std::string(detail::fileNameOf(category.file)),
                                            category.encrypt, std::move(category.records)};

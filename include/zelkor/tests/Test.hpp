@@ -44,6 +44,10 @@ struct CaseOrigin {
     std::string file;
     int line = 0;
     std::shared_ptr<const detail::VectorUsage> usage;
+    // The records of `usage` the case checks (one case may check a whole
+    // category of records, or none when it stands for an unusable directory).
+    // Cases sharing a file and line share their records.
+    std::size_t records = 1;
 
     // "file:line", or the file alone when the line is unknown.
     std::string where() const;

@@ -42,8 +42,14 @@ public:
     // "<directory>: 3 files, 120 records read: 40 used, 80 skipped (another key size)";
     // with checkpoints "<directory>: 1 file, 1 record (100 checkpoints) read: 1 used"
     std::string describe() const;
+    // The same after a run, which may have run the cases of only some of the
+    // records: "<directory>: 3 files, 120 records read: 40 used, 12 ran, 80
+    // skipped (...)", and with checkpoints "... 1 used, 1 ran (3 checkpoints)".
+    std::string describeRun(std::size_t ranRecords, std::size_t ranCheckpoints) const;
 
 private:
+    std::string describeUsed(const std::string* ran) const;
+
     std::string directory_;
     std::size_t files_ = 0;
     std::size_t records_ = 0;

@@ -1,0 +1,26 @@
+#pragma once
+// GoogleTest's --gtest_filter, read as GoogleTest reads it: positive patterns,
+// then optionally '-' and negative ones, each list separated by ':', with '*'
+// and '?' as wildcards over the whole "Suite.test" name. The runner needs it
+// where GoogleTest does not say: whether a shard with no test belongs to a
+// selection that has tests elsewhere, and why a filter selects nothing.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zelkor::tests::detail {
+
+// Whether `filter` selects the test whose full name is "Suite.test".
+bool filterSelects(std::string_view filter, std::string_view fullName);
+
+// Whether GoogleTest counts the test as disabled (a suite or test name
+// starting with "DISABLED_", or a suite path segment that does).
+bool isDisabledTest(std::string_view suite, std::string_view name);
+
+// Why `filter` selects none of `fullNames`, as one line for the user: how
+// GoogleTest read it, and what to write instead when a '-' inside a name was
+// taken for the start of the negative patterns.
+std::string whyFilterSelectsNothing(std::string_view filter, const std::vector<std::string>& fullNames);
+
+}  // namespace zelkor::tests::detail
