@@ -16,6 +16,7 @@
 #include "zelkor/tests/AES.hpp"
 #include "zelkor/tests/BufferSafety.hpp"
 #include "zelkor/tests/Conformance.hpp"
+#include "zelkor/tests/ConstantTime.hpp"
 #include "zelkor/tests/GCM.hpp"
 #include "zelkor/tests/HMAC.hpp"
 #include "zelkor/tests/MD5.hpp"
@@ -63,6 +64,7 @@ std::vector<Test> digestTests(Algorithm algorithm) {
         kinds.push_back({"Conformance", {&makeHashConformanceTests<D>}});
         kinds.push_back({"Buffer safety", {&makeHashBufferSafetyTests<D>}});
         kinds.push_back({"Long messages", {longMessages}});
+        kinds.push_back({"Constant time", {&makeHashConstantTimeTests<D>}});
         return subgroups(kinds);
     };
     switch (algorithm) {
@@ -145,13 +147,15 @@ std::vector<Test> cipherTests(Algorithm algorithm) {
     const Kind conformance{"Conformance", {&makeBlockCipherConformanceTests<K>}};
     const Kind bufferSafety{"Buffer safety", {&makeBlockCipherBufferSafetyTests<K>}};
     if (algorithm == Algorithm::Twofish) {
-        return subgroups({{"Known answers", {&makeTwoFishTests<K>}}, conformance, bufferSafety});
+        return subgroups({{"Known answers", {&makeTwoFishTests<K>}}, conformance, bufferSafety,
+                          {"Constant time", {&makeBlockCipherConstantTimeTests<K>}}});
     }
     return subgroups({{"Known answers", {&makeAESTests<K>}},
                       {"CTR", {&makeAESCTRTests<K>}},
                       {"GCM", {&makeAESGCMTests<K>, &makeAESGCMWycheproofTests<K>, &makeGCMConformanceTests<K>}},
                       conformance,
-                      bufferSafety});
+                      bufferSafety,
+                      {"Constant time", {&makeBlockCipherConstantTimeTests<K>, &makeGCMConstantTimeTests<K>}}});
 }
 
 }  // namespace all_detail
