@@ -56,7 +56,7 @@ ChunkedByteString unevenChunks(const ByteString& bytes, std::size_t n) {
     return ChunkedByteString::fromChunks(std::move(chunks));
 }
 
-std::string chunkedForm(const ChunkedByteString& chunks) {
+std::string chunkedNote(const ChunkedByteString& chunks) {
     const std::size_t n = chunks.chunks().size();
     return "(chunked, " + std::to_string(n) + (n == 1 ? " chunk)" : " chunks)");
 }

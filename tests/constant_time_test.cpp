@@ -96,7 +96,7 @@ TEST(ConstantTimeOutsideValgrind, ChunksCutInsideAndOnBlocks) {
     for (const ByteString& chunk : chunks.chunks()) sizes.push_back(chunk.size());
     EXPECT_EQ(sizes, (std::vector<std::size_t>{1, 15, 17, 1, 1}));
     EXPECT_EQ(chunks.toStrict(), bytes);
-    EXPECT_EQ(tests::detail::chunkedForm(chunks), "(chunked, 5 chunks)");
+    EXPECT_EQ(tests::detail::chunkedNote(chunks), "(chunked, 5 chunks)");
 }
 
 // The timing mutants give right answers: what reports them is the

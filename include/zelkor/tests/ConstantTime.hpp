@@ -122,13 +122,13 @@ void ctECB() {
         "ecb (contiguous)", [&] { return zelkor::ecb(secretKey, secretMessage); },
         [&] { return zelkor::ecb(key, message); });
     calls.check(
-        "ecbLazy " + chunkedForm(chunked), [&] { return zelkor::ecbLazy(secretKey, secretChunked); },
+        "ecbLazy " + chunkedNote(chunked), [&] { return zelkor::ecbLazy(secretKey, secretChunked); },
         [&] { return zelkor::ecbLazy(key, chunked); });
     calls.check(
         "unEcb (contiguous)", [&] { return zelkor::unEcb(secretKey, message); },
         [&] { return zelkor::unEcb(key, message); });
     calls.check(
-        "unEcbLazy " + chunkedForm(chunked), [&] { return zelkor::unEcbLazy(secretKey, chunked); },
+        "unEcbLazy " + chunkedNote(chunked), [&] { return zelkor::unEcbLazy(secretKey, chunked); },
         [&] { return zelkor::unEcbLazy(key, chunked); });
     calls.requireNone();
 }
@@ -167,13 +167,13 @@ void ctIVMode() {
         std::string(Mode::names[0][0]) + " (contiguous)", [&] { return Mode::enc(secretKey, iv, secretMessage); },
         [&] { return Mode::enc(key, iv, message); });
     calls.check(
-        std::string(Mode::names[0][1]) + " " + chunkedForm(chunked),
+        std::string(Mode::names[0][1]) + " " + chunkedNote(chunked),
         [&] { return Mode::encLazy(secretKey, iv, secretChunked); }, [&] { return Mode::encLazy(key, iv, chunked); });
     calls.check(
         std::string(Mode::names[1][0]) + " (contiguous)", [&] { return Mode::dec(secretKey, iv, message); },
         [&] { return Mode::dec(key, iv, message); });
     calls.check(
-        std::string(Mode::names[1][1]) + " " + chunkedForm(chunked), [&] { return Mode::decLazy(secretKey, iv, chunked); },
+        std::string(Mode::names[1][1]) + " " + chunkedNote(chunked), [&] { return Mode::decLazy(secretKey, iv, chunked); },
         [&] { return Mode::decLazy(key, iv, chunked); });
     calls.requireNone();
 }
@@ -194,7 +194,7 @@ void ctHash() {
     calls.check(
         "hash (contiguous)", [&] { return D::hash(secretMessage); }, [&] { return D::hash(message); });
     calls.check(
-        "hash " + chunkedForm(chunked), [&] { return D::hash(secretChunked); }, [&] { return D::hash(chunked); });
+        "hash " + chunkedNote(chunked), [&] { return D::hash(secretChunked); }, [&] { return D::hash(chunked); });
     calls.requireNone();
 }
 
@@ -216,7 +216,7 @@ void ctHmac() {
             "hmac" + form + "contiguous)", [&] { return zelkor::hmac<D>(secretKey, secretMessage); },
             [&] { return zelkor::hmac<D>(key, message); });
         calls.check(
-            "hmac" + form + chunkedForm(chunked).substr(1), [&] { return zelkor::hmac<D>(secretKey, secretChunked); },
+            "hmac" + form + chunkedNote(chunked).substr(1), [&] { return zelkor::hmac<D>(secretKey, secretChunked); },
             [&] { return zelkor::hmac<D>(key, chunked); });
     }
     calls.requireNone();

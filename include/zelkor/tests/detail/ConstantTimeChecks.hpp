@@ -43,7 +43,7 @@ ByteString patternBytes(std::size_t size, std::uint8_t salt);
 ChunkedByteString unevenChunks(const ByteString& bytes, std::size_t n);
 
 // "(chunked, 3 chunks)".
-std::string chunkedForm(const ChunkedByteString& chunks);
+std::string chunkedNote(const ChunkedByteString& chunks);
 
 // Marks a call's result public again, part by part (byte strings, IVs, pairs,
 // optionals, sealed GCM output).
