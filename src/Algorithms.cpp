@@ -81,7 +81,7 @@ constexpr bool tableInEnumOrder() {
 }
 static_assert(tableInEnumOrder(), "the rows must follow the order of the Algorithm values");
 
-constexpr std::array<std::pair<CheckKind, std::string_view>, 10> kCheckNames{{
+constexpr std::array<std::pair<CheckKind, std::string_view>, 11> kCheckNames{{
     {CheckKind::KnownAnswers, "Known answers"},
     {CheckKind::MonteCarlo, "Monte Carlo"},
     {CheckKind::Hmac, "HMAC"},
@@ -92,6 +92,7 @@ constexpr std::array<std::pair<CheckKind, std::string_view>, 10> kCheckNames{{
     {CheckKind::Conformance, "Conformance"},
     {CheckKind::BufferSafety, "Buffer safety"},
     {CheckKind::LongMessages, "Long messages"},
+    {CheckKind::ConstantTime, "Constant time"},
 }};
 
 std::string keyLengthsText(const std::array<int, 3>& keyBits) {
@@ -146,6 +147,7 @@ bool AlgorithmRow::has(CheckKind check) const {
     case CheckKind::Conformance: return kind != PrimitiveKind::Aead;
     case CheckKind::BufferSafety: return true;
     case CheckKind::LongMessages: return !longMessages.empty();
+    case CheckKind::ConstantTime: return kind != PrimitiveKind::Aead;
     }
     return false;
 }

@@ -118,9 +118,14 @@ ByteString gcmIvForPreCounterBlock(const GcmBlock& h, const GcmBlock& j0) {
     return ByteString(x.data(), x.size());
 }
 
+// As a 32-bit sum rather than a byte loop that stops at the carry: the counter
+// block of an IV other than 12 bytes comes from GHASH under the secret hash
+// key, so it must not steer branches.
 void inc32(GcmBlock& block) {
-    for (std::size_t i = 16; i-- > 12;)
-        if (++block[i] != 0) return;
+    std::uint32_t counter = 0;
+    for (std::size_t i = 12; i < 16; ++i) counter = (counter << 8) | block[i];
+    ++counter;
+    for (std::size_t i = 16; i-- > 12; counter >>= 8) block[i] = static_cast<std::uint8_t>(counter);
 }
 
 GcmBlock gcmTag(const GcmBlock& h, const GcmBlock& encryptedJ0, const ByteString& aad, const ByteString& ciphertext) {

@@ -69,6 +69,7 @@ KindBuilders shaKinds(Builders knownAnswers, Builders monte, Builders hmac, Buil
     kinds.emplace_back("Conformance", Builders{&makeHashConformanceTests<D>});
     kinds.emplace_back("Buffer safety", Builders{&makeHashBufferSafetyTests<D>});
     kinds.emplace_back("Long messages", std::move(longMessages));
+    kinds.emplace_back("Constant time", Builders{&makeHashConstantTimeTests<D>});
     return kinds;
 }
 
@@ -82,6 +83,11 @@ KindBuilders cipherKinds(Builders knownAnswers, bool aes) {
     }
     kinds.emplace_back("Conformance", Builders{&makeBlockCipherConformanceTests<K>});
     kinds.emplace_back("Buffer safety", Builders{&makeBlockCipherBufferSafetyTests<K>});
+    Builders constantTime{&makeBlockCipherConstantTimeTests<K>};
+    if constexpr (zelkor::GcmBlockCipher<K>) {
+        if (aes) constantTime.push_back(&makeGCMConstantTimeTests<K>);
+    }
+    kinds.emplace_back("Constant time", std::move(constantTime));
     return kinds;
 }
 
@@ -97,7 +103,8 @@ std::vector<std::pair<Algorithm, std::function<std::vector<Node>()>>> everyAlgor
                          {"HMAC", {&makeMD5RFCHMACTests<MD5>}},
                          {"Conformance", {&makeHashConformanceTests<MD5>}},
                          {"Buffer safety", {&makeHashBufferSafetyTests<MD5>}},
-                         {"Long messages", {&makeMD5LongMessageTests<MD5>}}});
+                         {"Long messages", {&makeMD5LongMessageTests<MD5>}},
+                         {"Constant time", {&makeHashConstantTimeTests<MD5>}}});
 #define ZELKOR_SHA2_ROW(ALG)                                                                                        \
     add(Algorithm::ALG, shaKinds<ALG>({&make##ALG##Tests<ALG>}, {&make##ALG##MonteTests<ALG>},                     \
                                       {&make##ALG##HMACTests<ALG>, &make##ALG##RFCHMACTests<ALG>,                  \
@@ -205,14 +212,14 @@ TEST(AlgorithmTable, OneKindOfCheckAloneAndOneThatDoesNotApply) {
 TEST(AllTests, DigestAndCipherGetEveryKindThatApplies) {
     const zelkor::testsupport::ScopedDataDir data(zelkor::testsupport::sourceDataDir());
     const std::vector<Node> sha = makeAllTests<ref::SHA256>(Algorithm::SHA256);
-    EXPECT_EQ(namesOf(sha), (std::vector<std::string>{"Known answers", "Monte Carlo", "HMAC", "Conformance", "Buffer safety", "Long messages"}));
+    EXPECT_EQ(namesOf(sha), (std::vector<std::string>{"Known answers", "Monte Carlo", "HMAC", "Conformance", "Buffer safety", "Long messages", "Constant time"}));
     EXPECT_EQ(sizeOf(sha[0]), makeSHA256Tests<ref::SHA256>().size());
     EXPECT_EQ(sizeOf(sha[2]), makeSHA256HMACTests<ref::SHA256>().size() + makeSHA256RFCHMACTests<ref::SHA256>().size() +
                                   makeSHA256WycheproofHMACTests<ref::SHA256>().size());
 
     const std::vector<Node> aes = makeAllTests(*ref::AES128::buildKey(zelkor::ByteString(std::vector<std::uint8_t>(16))),
                                                Algorithm::AES128);
-    EXPECT_EQ(namesOf(aes), (std::vector<std::string>{"Known answers", "CTR", "GCM", "Conformance", "Buffer safety"}));
+    EXPECT_EQ(namesOf(aes), (std::vector<std::string>{"Known answers", "CTR", "GCM", "Conformance", "Buffer safety", "Constant time"}));
     EXPECT_EQ(sizeOf(aes[0]), makeAESTests<ref::AES128>().size());
 }
 

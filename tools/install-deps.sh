@@ -4,7 +4,7 @@
 set -eu
 
 packages="cmake make g++ clang libclang-rt-14-dev pkg-config libgtest-dev librapidcheck-dev
-libssl-dev nettle-dev libgcrypt20-dev libsodium-dev libbenchmark-dev nlohmann-json3-dev"
+libssl-dev nettle-dev libgcrypt20-dev libsodium-dev libbenchmark-dev nlohmann-json3-dev valgrind"
 
 missing=""
 for p in $packages; do

@@ -33,7 +33,8 @@ enum class PrimitiveKind { Digest, BlockCipher, Aead };
 
 // The kinds of check, in the order makeAllTests gives their groups.
 enum class CheckKind {
-    KnownAnswers, MonteCarlo, Hmac, Ctr, Gcm, Wycheproof, Properties, Conformance, BufferSafety, LongMessages
+    KnownAnswers, MonteCarlo, Hmac, Ctr, Gcm, Wycheproof, Properties, Conformance, BufferSafety, LongMessages,
+    ConstantTime
 };
 
 // The group name of a kind of check, e.g. "Known answers".

@@ -20,6 +20,7 @@
 #include "zelkor/tests/Algorithms.hpp"
 #include "zelkor/tests/BufferSafety.hpp"
 #include "zelkor/tests/Conformance.hpp"
+#include "zelkor/tests/ConstantTime.hpp"
 #include "zelkor/tests/GCM.hpp"
 #include "zelkor/tests/HMAC.hpp"
 #include "zelkor/tests/MD5.hpp"
@@ -72,6 +73,7 @@ std::vector<Test> digestChecks(const AlgorithmRow& row, CheckKind kind) {
     case CheckKind::Conformance: return makeHashConformanceTests<D>();
     case CheckKind::BufferSafety: return makeHashBufferSafetyTests<D>();
     case CheckKind::LongMessages: return long_detail::makeLongMessageTests<D>(row.longMessages);
+    case CheckKind::ConstantTime: return makeHashConstantTimeTests<D>();
     default: break;
     }
     noBuilder(row, kind);
@@ -99,6 +101,13 @@ std::vector<Test> cipherChecks(const AlgorithmRow& row, CheckKind kind) {
         break;
     case CheckKind::Conformance: return makeBlockCipherConformanceTests<K>();
     case CheckKind::BufferSafety: return makeBlockCipherBufferSafetyTests<K>();
+    case CheckKind::ConstantTime: {
+        std::vector<Test> out = makeBlockCipherConstantTimeTests<K>();
+        if constexpr (GcmBlockCipher<K>) {
+            if (row.has(CheckKind::Gcm)) append(out, makeGCMConstantTimeTests<K>());
+        }
+        return out;
+    }
     default: break;
     }
     noBuilder(row, kind);
