@@ -229,11 +229,15 @@ class SummaryPrinter : public ::testing::EmptyTestEventListener {
 public:
     void OnTestProgramEnd(const ::testing::UnitTest& unit) override {
         std::printf("\nSummary by suite:\n");
-        for (const RootSummary& root : summarise(unit)) {
+        const std::vector<RootSummary> roots = summarise(unit);
+        // Names padded to the longest, so the counts line up.
+        int width = 24;
+        for (const RootSummary& root : roots) width = std::max(width, static_cast<int>(root.name.size()));
+        for (const RootSummary& root : roots) {
             if (root.cases.total() + root.properties.total() == 0) continue;
-            std::printf("  %-24s known answers %5d passed %4d failed %4d skipped; "
+            std::printf("  %-*s known answers %5d passed %4d failed %4d skipped; "
                         "properties %3d passed %3d failed %3d skipped\n",
-                        root.name.c_str(), root.cases.passed, root.cases.failed, root.cases.skipped,
+                        width, root.name.c_str(), root.cases.passed, root.cases.failed, root.cases.skipped,
                         root.properties.passed, root.properties.failed, root.properties.skipped);
             for (const UsageRun& run : root.usages) {
                 std::printf("    %s\n", run.usage->describeRun(run.records, run.cases).c_str());
