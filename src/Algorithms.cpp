@@ -147,7 +147,7 @@ bool AlgorithmRow::has(CheckKind check) const {
     case CheckKind::Conformance: return kind != PrimitiveKind::Aead;
     case CheckKind::BufferSafety: return true;
     case CheckKind::LongMessages: return !longMessages.empty();
-    case CheckKind::ConstantTime: return kind != PrimitiveKind::Aead;
+    case CheckKind::ConstantTime: return true;
     }
     return false;
 }

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <filesystem>
 #include <iostream>
+#include <string>
+#include <string_view>
 #include <system_error>
 
 namespace zelkor::tests::detail {
@@ -92,17 +94,26 @@ void SecretCalls::requireNone() const {
     throw AssertionFailure(message);
 }
 
-std::string gcmOpenFinding(std::uint64_t valid, std::uint64_t forgedFirst, std::uint64_t forgedLast) {
-    return "gcmDecrypt: " + reportCount(forgedFirst) + " with a tag forged at its first byte, " +
+std::string openFinding(std::string_view operation, std::uint64_t valid, std::uint64_t forgedFirst,
+                        std::uint64_t forgedLast) {
+    return std::string(operation) + ": " + reportCount(forgedFirst) + " with a tag forged at its first byte, " +
            std::to_string(forgedLast) + " with one forged at its last (" + std::to_string(valid) +
            " with the valid tag): the count depends on where the tag differs, as when the comparison stops at "
            "the first difference (memcheck printed each with its stack above)";
 }
 
-void noteGcmOpen(std::uint64_t valid, std::uint64_t forgedFirst, std::uint64_t forgedLast) {
-    std::cout << "gcmDecrypt: " << valid << ", " << forgedFirst << " and " << forgedLast
+void noteOpen(std::string_view operation, std::uint64_t valid, std::uint64_t forgedFirst, std::uint64_t forgedLast) {
+    std::cout << operation << ": " << valid << ", " << forgedFirst << " and " << forgedLast
               << " reports for the valid tag and tags forged at their first and last byte: the count does not "
                  "depend on where the tag differs (reports of the accept/reject decision are expected)\n";
+}
+
+std::string gcmOpenFinding(std::uint64_t valid, std::uint64_t forgedFirst, std::uint64_t forgedLast) {
+    return openFinding("gcmDecrypt", valid, forgedFirst, forgedLast);
+}
+
+void noteGcmOpen(std::uint64_t valid, std::uint64_t forgedFirst, std::uint64_t forgedLast) {
+    noteOpen("gcmDecrypt", valid, forgedFirst, forgedLast);
 }
 
 }  // namespace zelkor::tests::detail

@@ -18,6 +18,7 @@
 #include "support/TimingMutants.hpp"
 #include "support/TreeRunner.hpp"
 #include "zelkor/ConstantTime.hpp"
+#include "zelkor/tests/AeadConstantTime.hpp"
 #include "zelkor/tests/ConstantTime.hpp"
 
 namespace {
@@ -159,6 +160,19 @@ TEST_F(ConstantTime, EarlyExitTagComparisonIsReported) {
     expectReported(found, "GCM constant time/gcmDecrypt (count independent of the forged tag byte)",
                    "gcmDecrypt: 1 secret-dependent branch or memory index with a tag forged at its first byte, 16 "
                    "with one forged at its last \\(16 with the valid tag\\)");
+    EXPECT_EQ(found.size(), 1u);
+}
+
+// The AEAD group: OpenSSL's and libsodium's ChaCha20-Poly1305 pass; an open
+// that compares the tag byte by byte, stopping at the first difference, is
+// reported by the count's dependence on where the forged tag differs.
+TEST_F(ConstantTime, AeadsPassAndAnEarlyExitOpenIsReported) {
+    expectClean(tests::makeAeadConstantTimeTests<ref::OpenSSLChaCha20Poly1305>());
+    expectClean(tests::makeAeadConstantTimeTests<ref::SodiumChaCha20Poly1305>());
+    const auto found = findings(tests::makeAeadConstantTimeTests<GcmAead<mutants::EarlyExitTagComparison>>());
+    expectReported(found, "AEAD constant time/open (count independent of the forged tag byte)",
+                   "open: 1 secret-dependent branch or memory index with a tag forged at its first byte, 16 "
+                   "with one forged at its last");
     EXPECT_EQ(found.size(), 1u);
 }
 

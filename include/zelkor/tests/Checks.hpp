@@ -17,6 +17,7 @@
 #include "zelkor/tests/AEAD.hpp"
 #include "zelkor/tests/AES.hpp"
 #include "zelkor/tests/AeadBufferSafety.hpp"
+#include "zelkor/tests/AeadConstantTime.hpp"
 #include "zelkor/tests/Algorithms.hpp"
 #include "zelkor/tests/BufferSafety.hpp"
 #include "zelkor/tests/Conformance.hpp"
@@ -125,6 +126,7 @@ std::vector<Test> aeadChecks(const AlgorithmRow& row, CheckKind kind) {
     case CheckKind::Wycheproof: return aead_detail::wycheproofTests<A>(row.wycheproof);
     case CheckKind::Properties: return makeAeadPropertyTests<A>();
     case CheckKind::BufferSafety: return makeAeadBufferSafetyTests<A>();
+    case CheckKind::ConstantTime: return makeAeadConstantTimeTests<A>();
     default: break;
     }
     noBuilder(row, kind);

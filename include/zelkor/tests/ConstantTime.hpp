@@ -28,6 +28,7 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "zelkor/BlockCipher.hpp"
@@ -248,8 +249,11 @@ void ctGcmEncrypt() {
 // none. Deciding must branch on the comparison's outcome, so reports are
 // allowed, but their number must not depend on where the forged tag differs:
 // a comparison that stops at the first difference gives more for the last.
+std::string openFinding(std::string_view operation, std::uint64_t valid, std::uint64_t forgedFirst,
+                        std::uint64_t forgedLast);
 std::string gcmOpenFinding(std::uint64_t valid, std::uint64_t forgedFirst, std::uint64_t forgedLast);
 // Prints what a passing open was checked for, with its counts.
+void noteOpen(std::string_view operation, std::uint64_t valid, std::uint64_t forgedFirst, std::uint64_t forgedLast);
 void noteGcmOpen(std::uint64_t valid, std::uint64_t forgedFirst, std::uint64_t forgedLast);
 
 template <GcmBlockCipher K>
