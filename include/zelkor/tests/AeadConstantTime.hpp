@@ -42,7 +42,7 @@ std::pair<std::size_t, std::size_t> ctLengths() {
 template <Aead A>
 void ctSeal() {
     detail::SecretCalls calls;
-    const auto [nonceBytes, tagBytes] = ctLengths<A>();
+    const std::size_t nonceBytes = ctLengths<A>().first, tagBytes = ctLengths<A>().second;
     const ByteString keyBytes = detail::patternBytes(static_cast<std::size_t>(A::keyLength) / 8, 1);
     const A key = ctAeadKey<A>(keyBytes);
     const A secretKey = ctAeadKey<A>(calls.secret(keyBytes));
@@ -62,7 +62,7 @@ void ctSeal() {
 template <Aead A>
 void ctOpen() {
     detail::SecretCalls calls;
-    const auto [nonceBytes, tagBytes] = ctLengths<A>();
+    const std::size_t nonceBytes = ctLengths<A>().first, tagBytes = ctLengths<A>().second;
     const ByteString keyBytes = detail::patternBytes(static_cast<std::size_t>(A::keyLength) / 8, 1);
     const A key = ctAeadKey<A>(keyBytes);
     const A secretKey = ctAeadKey<A>(calls.secret(keyBytes));
