@@ -34,6 +34,17 @@ void requireLengths(SodiumAeadKind kind, std::size_t nonceBytes, std::size_t tag
     }
 }
 
+// libsodium declares its buffer arguments non-null even when their length is
+// 0, where an empty ByteString or vector has no storage: point those at a byte.
+const std::uint8_t* nonNull(const std::uint8_t* data) {
+    static const std::uint8_t none = 0;
+    return data ? data : &none;
+}
+std::uint8_t* nonNull(std::uint8_t* data) {
+    static std::uint8_t none = 0;
+    return data ? data : &none;
+}
+
 }  // namespace
 
 bool sodiumAeadAvailable(SodiumAeadKind kind) {
@@ -53,18 +64,18 @@ AeadSealed sodiumSeal(SodiumAeadKind kind, const std::uint8_t* key, const ByteSt
     switch (kind) {
     case SodiumAeadKind::ChaCha20Poly1305:
         result = crypto_aead_chacha20poly1305_ietf_encrypt_detached(
-            ciphertext.data(), tag.data(), &tagLength, plaintext.data(), plaintext.size(), aad.data(), aad.size(),
-            nullptr, nonce.data(), key);
+            nonNull(ciphertext.data()), nonNull(tag.data()), &tagLength, nonNull(plaintext.data()), plaintext.size(),
+            nonNull(aad.data()), aad.size(), nullptr, nonNull(nonce.data()), key);
         break;
     case SodiumAeadKind::XChaCha20Poly1305:
         result = crypto_aead_xchacha20poly1305_ietf_encrypt_detached(
-            ciphertext.data(), tag.data(), &tagLength, plaintext.data(), plaintext.size(), aad.data(), aad.size(),
-            nullptr, nonce.data(), key);
+            nonNull(ciphertext.data()), nonNull(tag.data()), &tagLength, nonNull(plaintext.data()), plaintext.size(),
+            nonNull(aad.data()), aad.size(), nullptr, nonNull(nonce.data()), key);
         break;
     case SodiumAeadKind::AES256GCM:
-        result = crypto_aead_aes256gcm_encrypt_detached(ciphertext.data(), tag.data(), &tagLength, plaintext.data(),
-                                                        plaintext.size(), aad.data(), aad.size(), nullptr,
-                                                        nonce.data(), key);
+        result = crypto_aead_aes256gcm_encrypt_detached(
+            nonNull(ciphertext.data()), nonNull(tag.data()), &tagLength, nonNull(plaintext.data()), plaintext.size(),
+            nonNull(aad.data()), aad.size(), nullptr, nonNull(nonce.data()), key);
         break;
     }
     if (result != 0 || tagLength != 16) throw std::runtime_error("libsodium AEAD: encryption failed");
@@ -78,19 +89,19 @@ std::optional<ByteString> sodiumOpen(SodiumAeadKind kind, const std::uint8_t* ke
     int result = -1;
     switch (kind) {
     case SodiumAeadKind::ChaCha20Poly1305:
-        result = crypto_aead_chacha20poly1305_ietf_decrypt_detached(plaintext.data(), nullptr, ciphertext.data(),
-                                                                    ciphertext.size(), tag.data(), aad.data(),
-                                                                    aad.size(), nonce.data(), key);
+        result = crypto_aead_chacha20poly1305_ietf_decrypt_detached(
+            nonNull(plaintext.data()), nullptr, nonNull(ciphertext.data()), ciphertext.size(), nonNull(tag.data()),
+            nonNull(aad.data()), aad.size(), nonNull(nonce.data()), key);
         break;
     case SodiumAeadKind::XChaCha20Poly1305:
-        result = crypto_aead_xchacha20poly1305_ietf_decrypt_detached(plaintext.data(), nullptr, ciphertext.data(),
-                                                                     ciphertext.size(), tag.data(), aad.data(),
-                                                                     aad.size(), nonce.data(), key);
+        result = crypto_aead_xchacha20poly1305_ietf_decrypt_detached(
+            nonNull(plaintext.data()), nullptr, nonNull(ciphertext.data()), ciphertext.size(), nonNull(tag.data()),
+            nonNull(aad.data()), aad.size(), nonNull(nonce.data()), key);
         break;
     case SodiumAeadKind::AES256GCM:
-        result = crypto_aead_aes256gcm_decrypt_detached(plaintext.data(), nullptr, ciphertext.data(),
-                                                        ciphertext.size(), tag.data(), aad.data(), aad.size(),
-                                                        nonce.data(), key);
+        result = crypto_aead_aes256gcm_decrypt_detached(nonNull(plaintext.data()), nullptr, nonNull(ciphertext.data()),
+                                                        ciphertext.size(), nonNull(tag.data()), nonNull(aad.data()),
+                                                        aad.size(), nonNull(nonce.data()), key);
         break;
     }
     if (result != 0) return std::nullopt;

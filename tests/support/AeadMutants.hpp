@@ -80,6 +80,7 @@ private:
     // The message part of ChaCha20-Poly1305: the keystream from block 1 on.
     ByteString keystreamXor(const ByteString& nonce, const ByteString& text) const {
         std::vector<std::uint8_t> out(text.size());
+        if (text.size() == 0) return ByteString();
         crypto_stream_chacha20_ietf_xor_ic(out.data(), text.data(), text.size(), nonce.data(), 1, key_.data());
         return ByteString(std::move(out));
     }
@@ -134,6 +135,7 @@ private:
     }
 
     ByteString applyKeystream(const ByteString& nonce, const ByteString& text) const {
+        if (text.size() == 0) return ByteString();
         std::vector<std::uint8_t> out(text.size());
         const std::uint32_t firstBlock = Fault == ChaChaPolyFault::MessageFromCounter0 ? 0 : 1;
         crypto_stream_chacha20_ietf_xor_ic(out.data(), text.data(), text.size(), nonce.data(), firstBlock, key_.data());
@@ -153,7 +155,8 @@ private:
             }
         }
         std::vector<std::uint8_t> mac(16);
-        crypto_onetimeauth_poly1305(mac.data(), input.data(), input.size(), polyKey);
+        static const std::uint8_t none = 0;
+        crypto_onetimeauth_poly1305(mac.data(), input.empty() ? &none : input.data(), input.size(), polyKey);
         return ByteString(std::move(mac));
     }
 
