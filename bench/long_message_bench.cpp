@@ -22,7 +22,7 @@
 
 #include "OpenSSLDigests.hpp"
 #include "zelkor/tests/SHA.hpp"
-#include "zelkor/tests/detail/LongMessages.hpp"
+#include "zelkor/tests/detail/digest/LongMessages.hpp"
 
 namespace {
 

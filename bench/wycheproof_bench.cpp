@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "zelkor/tests/detail/Wycheproof.hpp"
+#include "zelkor/tests/detail/formats/Wycheproof.hpp"
 
 #ifdef ZELKOR_BENCH_SIMDJSON
 #include <simdjson.h>

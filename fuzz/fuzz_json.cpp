@@ -20,7 +20,7 @@
 #include "OpenSSLDigests.hpp"
 #include "zelkor/tests/GCM.hpp"
 #include "zelkor/tests/HMAC.hpp"
-#include "zelkor/tests/detail/VectorDirectory.hpp"
+#include "zelkor/tests/detail/formats/VectorDirectory.hpp"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "zelkor/tests/ParseNistKATs.hpp"
-#include "zelkor/tests/detail/KATLines.hpp"
+#include "zelkor/tests/detail/formats/KATLines.hpp"
 
 namespace {
 

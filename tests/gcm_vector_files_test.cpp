@@ -19,8 +19,8 @@
 #include "support/DataDir.hpp"
 #include "support/TreeRunner.hpp"
 #include "zelkor/tests/GCM.hpp"
-#include "zelkor/tests/detail/GcmKnownAnswers.hpp"
-#include "zelkor/tests/detail/VectorDirectory.hpp"
+#include "zelkor/tests/detail/aead/GcmKnownAnswers.hpp"
+#include "zelkor/tests/detail/formats/VectorDirectory.hpp"
 
 namespace {
 

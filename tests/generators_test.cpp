@@ -8,7 +8,7 @@
 #include <gtest/gtest.h>
 #include <rapidcheck.h>
 
-#include "zelkor/tests/detail/Generators.hpp"
+#include "zelkor/tests/detail/checks/Generators.hpp"
 
 namespace {
 

@@ -17,7 +17,7 @@
 #include "zelkor/tests/HMAC.hpp"
 #include "zelkor/tests/MD5.hpp"
 #include "zelkor/tests/SHA.hpp"
-#include "zelkor/tests/detail/MappedRepeat.hpp"
+#include "zelkor/tests/detail/bytes/MappedRepeat.hpp"
 
 namespace {
 

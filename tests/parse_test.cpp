@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "zelkor/tests/ParseNistKATs.hpp"
-#include "zelkor/tests/detail/CategoryStream.hpp"
-#include "zelkor/tests/detail/KATLines.hpp"
+#include "zelkor/tests/detail/formats/CategoryStream.hpp"
+#include "zelkor/tests/detail/formats/KATLines.hpp"
 
 namespace {
 

@@ -11,7 +11,7 @@
 
 #include <gtest/gtest.h>
 
-#include "zelkor/tests/detail/FilterMatch.hpp"
+#include "zelkor/tests/detail/run/FilterMatch.hpp"
 
 namespace {
 

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "support/DataDir.hpp"
-#include "zelkor/tests/detail/VectorDirectory.hpp"
+#include "zelkor/tests/detail/formats/VectorDirectory.hpp"
 
 namespace {
 

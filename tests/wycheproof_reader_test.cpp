@@ -4,8 +4,8 @@
 #include <string>
 
 #include "support/DataDir.hpp"
-#include "zelkor/tests/detail/VectorDirectory.hpp"
-#include "zelkor/tests/detail/Wycheproof.hpp"
+#include "zelkor/tests/detail/formats/VectorDirectory.hpp"
+#include "zelkor/tests/detail/formats/Wycheproof.hpp"
 
 namespace zelkor::tests::detail {
 namespace {

@@ -4,7 +4,7 @@
 #include <exception>
 
 #include "zelkor/tests/Paths_zelkor_tests.hpp"
-#include "zelkor/tests/detail/VectorDirectory.hpp"
+#include "zelkor/tests/detail/formats/VectorDirectory.hpp"
 
 int main() {
     namespace paths = zelkor::tests::Paths_zelkor_tests;

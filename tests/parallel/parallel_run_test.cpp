@@ -19,8 +19,8 @@
 #include "support/BufferMutants.hpp"
 #include "zelkor/tests/BufferSafety.hpp"
 #include "zelkor/tests/SHA.hpp"
-#include "zelkor/tests/detail/FaultGuard.hpp"
-#include "zelkor/tests/detail/PlacedStorage.hpp"
+#include "zelkor/tests/detail/checks/FaultGuard.hpp"
+#include "zelkor/tests/detail/bytes/PlacedStorage.hpp"
 
 namespace {
 

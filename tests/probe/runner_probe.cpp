@@ -13,9 +13,9 @@
 #include "zelkor/ByteString.hpp"
 #include "zelkor/tests/GTest.hpp"
 #include "zelkor/tests/Test.hpp"
-#include "zelkor/tests/detail/Generators.hpp"
-#include "zelkor/tests/detail/VectorDirectory.hpp"
-#include "zelkor/tests/detail/VectorUsage.hpp"
+#include "zelkor/tests/detail/checks/Generators.hpp"
+#include "zelkor/tests/detail/formats/VectorDirectory.hpp"
+#include "zelkor/tests/detail/formats/VectorUsage.hpp"
 
 using namespace zelkor;
 using namespace zelkor::tests;

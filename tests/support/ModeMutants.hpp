@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "support/CipherMutants.hpp"
-#include "zelkor/tests/detail/BlockCipherPropTests.hpp"
-#include "zelkor/tests/detail/TextbookModes.hpp"
+#include "zelkor/tests/detail/cipher/BlockCipherPropTests.hpp"
+#include "zelkor/tests/detail/cipher/TextbookModes.hpp"
 
 namespace zelkor::testsupport::mutants {
 

@@ -6,7 +6,7 @@
 
 #include "zelkor/Aead.hpp"
 #include "zelkor/tests/Test.hpp"
-#include "zelkor/tests/detail/AeadPropTests.hpp"
+#include "zelkor/tests/detail/aead/AeadPropTests.hpp"
 
 namespace zelkor::tests {
 

@@ -17,10 +17,10 @@
 #include "zelkor/tests/Crypto.hpp"
 #include "zelkor/tests/ParseNistKATs.hpp"
 #include "zelkor/tests/Test.hpp"
-#include "zelkor/tests/detail/AesCtrKnownAnswer.hpp"
-#include "zelkor/tests/detail/AesFileModes.hpp"
-#include "zelkor/tests/detail/BlockCipherPropTests.hpp"
-#include "zelkor/tests/detail/VectorDirectory.hpp"
+#include "zelkor/tests/detail/cipher/AesCtrKnownAnswer.hpp"
+#include "zelkor/tests/detail/formats/AesFileModes.hpp"
+#include "zelkor/tests/detail/cipher/BlockCipherPropTests.hpp"
+#include "zelkor/tests/detail/formats/VectorDirectory.hpp"
 
 namespace zelkor::tests {
 

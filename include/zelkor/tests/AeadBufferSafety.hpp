@@ -16,8 +16,8 @@
 #include "zelkor/Aead.hpp"
 #include "zelkor/ByteString.hpp"
 #include "zelkor/tests/Test.hpp"
-#include "zelkor/tests/detail/AeadPropTests.hpp"
-#include "zelkor/tests/detail/BufferSafetyChecks.hpp"
+#include "zelkor/tests/detail/aead/AeadPropTests.hpp"
+#include "zelkor/tests/detail/checks/BufferSafetyChecks.hpp"
 
 namespace zelkor::tests {
 

@@ -16,8 +16,8 @@
 #include "zelkor/ConstantTime.hpp"
 #include "zelkor/tests/ConstantTime.hpp"
 #include "zelkor/tests/Test.hpp"
-#include "zelkor/tests/detail/AeadPropTests.hpp"
-#include "zelkor/tests/detail/ConstantTimeChecks.hpp"
+#include "zelkor/tests/detail/aead/AeadPropTests.hpp"
+#include "zelkor/tests/detail/checks/ConstantTimeChecks.hpp"
 
 namespace zelkor::tests {
 

@@ -34,9 +34,9 @@
 #include "zelkor/Hmac.hpp"
 #include "zelkor/Modes.hpp"
 #include "zelkor/tests/Test.hpp"
-#include "zelkor/tests/detail/BlockCipherPropTests.hpp"
-#include "zelkor/tests/detail/BufferSafetyChecks.hpp"
-#include "zelkor/tests/detail/ConformanceInputs.hpp"
+#include "zelkor/tests/detail/cipher/BlockCipherPropTests.hpp"
+#include "zelkor/tests/detail/checks/BufferSafetyChecks.hpp"
+#include "zelkor/tests/detail/checks/ConformanceInputs.hpp"
 
 namespace zelkor::tests {
 

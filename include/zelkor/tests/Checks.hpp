@@ -28,9 +28,9 @@
 #include "zelkor/tests/SHA.hpp"
 #include "zelkor/tests/Test.hpp"
 #include "zelkor/tests/TwoFish.hpp"
-#include "zelkor/tests/detail/AeadKnownAnswers.hpp"
-#include "zelkor/tests/detail/LongMessages.hpp"
-#include "zelkor/tests/detail/MonteChain.hpp"
+#include "zelkor/tests/detail/aead/AeadKnownAnswers.hpp"
+#include "zelkor/tests/detail/digest/LongMessages.hpp"
+#include "zelkor/tests/detail/digest/MonteChain.hpp"
 
 namespace zelkor::tests {
 

@@ -18,10 +18,10 @@
 #include "zelkor/Modes.hpp"
 #include "zelkor/detail/OwnMembers.hpp"
 #include "zelkor/tests/Test.hpp"
-#include "zelkor/tests/detail/BlockCipherPropTests.hpp"
-#include "zelkor/tests/detail/ConformanceFailures.hpp"
-#include "zelkor/tests/detail/ConformanceInputs.hpp"
-#include "zelkor/tests/detail/TextbookModes.hpp"
+#include "zelkor/tests/detail/cipher/BlockCipherPropTests.hpp"
+#include "zelkor/tests/detail/checks/ConformanceFailures.hpp"
+#include "zelkor/tests/detail/checks/ConformanceInputs.hpp"
+#include "zelkor/tests/detail/cipher/TextbookModes.hpp"
 
 namespace zelkor::tests {
 

@@ -39,8 +39,8 @@
 #include "zelkor/Hmac.hpp"
 #include "zelkor/Modes.hpp"
 #include "zelkor/tests/Test.hpp"
-#include "zelkor/tests/detail/BlockCipherPropTests.hpp"
-#include "zelkor/tests/detail/ConstantTimeChecks.hpp"
+#include "zelkor/tests/detail/cipher/BlockCipherPropTests.hpp"
+#include "zelkor/tests/detail/checks/ConstantTimeChecks.hpp"
 
 namespace zelkor::tests {
 

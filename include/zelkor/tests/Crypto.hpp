@@ -6,9 +6,9 @@
 #include <string_view>
 
 #include "zelkor/ByteString.hpp"
-#include "zelkor/tests/detail/BlockCipherPropTests.hpp"
-#include "zelkor/tests/detail/Generators.hpp"
-#include "zelkor/tests/detail/HashPropTests.hpp"
+#include "zelkor/tests/detail/cipher/BlockCipherPropTests.hpp"
+#include "zelkor/tests/detail/checks/Generators.hpp"
+#include "zelkor/tests/detail/digest/HashPropTests.hpp"
 
 namespace zelkor::tests {
 

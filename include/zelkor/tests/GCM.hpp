@@ -12,11 +12,11 @@
 #include "zelkor/Gcm.hpp"
 #include "zelkor/tests/AEAD.hpp"
 #include "zelkor/tests/Test.hpp"
-#include "zelkor/tests/detail/GcmKnownAnswers.hpp"
-#include "zelkor/tests/detail/GcmPropTests.hpp"
-#include "zelkor/tests/detail/GcmVectors.hpp"
-#include "zelkor/tests/detail/VectorDirectory.hpp"
-#include "zelkor/tests/detail/Wycheproof.hpp"
+#include "zelkor/tests/detail/aead/GcmKnownAnswers.hpp"
+#include "zelkor/tests/detail/aead/GcmPropTests.hpp"
+#include "zelkor/tests/detail/formats/GcmVectors.hpp"
+#include "zelkor/tests/detail/formats/VectorDirectory.hpp"
+#include "zelkor/tests/detail/formats/Wycheproof.hpp"
 
 namespace zelkor::tests {
 

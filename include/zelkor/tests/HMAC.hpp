@@ -16,12 +16,12 @@
 #include "zelkor/Hmac.hpp"
 #include "zelkor/tests/Crypto.hpp"
 #include "zelkor/tests/Test.hpp"
-#include "zelkor/tests/detail/HmacRecords.hpp"
-#include "zelkor/tests/detail/VectorDirectory.hpp"
-#include "zelkor/tests/detail/RfcHmacRecords.hpp"
-#include "zelkor/tests/detail/ShaRecordCase.hpp"
-#include "zelkor/tests/detail/ShaHmacFields.hpp"
-#include "zelkor/tests/detail/WycheproofHmacRecords.hpp"
+#include "zelkor/tests/detail/formats/HmacRecords.hpp"
+#include "zelkor/tests/detail/formats/VectorDirectory.hpp"
+#include "zelkor/tests/detail/formats/RfcHmacRecords.hpp"
+#include "zelkor/tests/detail/digest/ShaRecordCase.hpp"
+#include "zelkor/tests/detail/formats/ShaHmacFields.hpp"
+#include "zelkor/tests/detail/formats/WycheproofHmacRecords.hpp"
 
 namespace zelkor::tests {
 

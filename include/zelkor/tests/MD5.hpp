@@ -13,10 +13,10 @@
 #include "zelkor/Hash.hpp"
 #include "zelkor/tests/Crypto.hpp"
 #include "zelkor/tests/Test.hpp"
-#include "zelkor/tests/detail/LongMessages.hpp"
-#include "zelkor/tests/detail/ShaRecordCase.hpp"
-#include "zelkor/tests/detail/ShaRecords.hpp"
-#include "zelkor/tests/detail/VectorDirectory.hpp"
+#include "zelkor/tests/detail/digest/LongMessages.hpp"
+#include "zelkor/tests/detail/digest/ShaRecordCase.hpp"
+#include "zelkor/tests/detail/formats/ShaRecords.hpp"
+#include "zelkor/tests/detail/formats/VectorDirectory.hpp"
 
 namespace zelkor::tests {
 

@@ -20,7 +20,7 @@
 #include <rapidcheck.h>
 
 #include "zelkor/ByteString.hpp"
-#include "zelkor/tests/detail/Report.hpp"
+#include "zelkor/tests/detail/run/Report.hpp"
 
 namespace zelkor::tests {
 

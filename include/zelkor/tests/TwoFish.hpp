@@ -39,9 +39,9 @@
 #include "zelkor/tests/Crypto.hpp"
 #include "zelkor/tests/ParseNistKATs.hpp"
 #include "zelkor/tests/Test.hpp"
-#include "zelkor/tests/detail/BlockCipherPropTests.hpp"
-#include "zelkor/tests/detail/TwoFishKinds.hpp"
-#include "zelkor/tests/detail/VectorDirectory.hpp"
+#include "zelkor/tests/detail/cipher/BlockCipherPropTests.hpp"
+#include "zelkor/tests/detail/formats/TwoFishKinds.hpp"
+#include "zelkor/tests/detail/formats/VectorDirectory.hpp"
 
 namespace zelkor::tests {
 

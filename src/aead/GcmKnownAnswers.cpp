@@ -1,0 +1,256 @@
+#include "zelkor/tests/detail/aead/GcmKnownAnswers.hpp"
+
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdint>
+#include <ctime>
+#include <iterator>
+#include <memory>
+#include <mutex>
+
+#include "zelkor/tests/detail/formats/GcmVectors.hpp"
+#include "zelkor/tests/detail/run/Report.hpp"
+#include "zelkor/tests/detail/formats/VectorDirectory.hpp"
+
+namespace zelkor::tests::gcm_detail {
+
+std::string recordPlace(const std::string& file, const NistGcmRecord& record) {
+    return file + ":" + std::to_string(record.line) + " Count = " + record.count + ": ";
+}
+
+void RecordFailures::throwIfAny(std::string_view caseName, std::size_t records) const {
+    if (messages_.empty()) return;
+    std::ostringstream msg;
+    msg << caseName << ": " << messages_.size() << " of " << records << " records failed";
+    for (const std::string& message : messages_) msg << '\n' << message;
+    throw AssertionFailure(msg.str());
+}
+
+std::string differsMessage(std::string_view what, const ByteString& known, const ByteString& computed) {
+    const std::size_t at = detail::firstDifference(known, computed).value_or(0);
+    std::ostringstream msg;
+    msg << what << " differs at byte " << at << "\n  expected: ";
+    detail::writeBytes(msg, known, at);
+    msg << " (" << known.size() << " bytes, from the file)\n   but got: ";
+    detail::writeBytes(msg, computed, at);
+    msg << " (" << computed.size() << " bytes, computed by the implementation)";
+    return msg.str();
+}
+
+std::string describeWycheproofTest(const detail::WycheproofFile& file, const detail::WycheproofTest& test) {
+    std::string out = "tcId " + std::to_string(test.tcId) + " (" + test.result + "), \"" + test.comment + "\"";
+    if (test.flags.empty()) return out;
+    out += ", flags";
+    for (std::size_t i = 0; i < test.flags.size(); ++i) {
+        out += (i == 0 ? " " : ", ") + test.flags[i];
+        if (const std::string note = file.describeFlag(test.flags[i]); !note.empty()) out += " (" + note + ")";
+    }
+    return out;
+}
+
+namespace {
+
+// File systems stamp times from a clock that advances in ticks (of up to a few
+// ms, or whole seconds on some), so two writes within one tick can leave the
+// same times: a file changed less than this long ago is not trusted to show
+// its next change.
+constexpr long kSettleSeconds = 2;
+
+std::string categoryName(std::string_view fileName, const std::vector<Property>& properties) {
+    std::string name(fileName);
+    for (const Property& property : properties) name += "-" + property.name + property.value;
+    return name;
+}
+
+std::optional<NistGcmRecord> recordOf(Record&& fields, std::size_t line) {
+    NistGcmRecord record;
+    record.line = line;
+    bool plaintext = false, ciphertext = false, iv = false, aad = false, tag = false;
+    for (Field& field : fields) {
+        std::string& value = field.value;
+        if (field.name == "Count") record.count = std::move(value);
+        else if (field.name == "Key") record.key = std::move(value);
+        else if (field.name == "IV") (record.iv = std::move(value), iv = true);
+        else if (field.name == "PT") (record.plaintext = std::move(value), plaintext = true);
+        else if (field.name == "AAD") (record.aad = std::move(value), aad = true);
+        else if (field.name == "CT") (record.ciphertext = std::move(value), ciphertext = true);
+        else if (field.name == "Tag") (record.tag = std::move(value), tag = true);
+        else if (field.name == "FAIL") record.mustFail = true;
+    }
+    if (record.count.empty() || record.key.empty() || !iv || !aad || !ciphertext || !tag ||
+        (!plaintext && !record.mustFail))
+        return std::nullopt;
+    return record;
+}
+
+std::optional<bool> directionOf(std::string_view fileName) {
+    if (fileName.find("Encrypt") != std::string_view::npos) return true;
+    if (fileName.find("Decrypt") != std::string_view::npos) return false;
+    return std::nullopt;
+}
+
+
+// Every category of the directory, all key sizes, with the counts a usage
+// needs. Records arrive one at a time; a category is a run of records of one
+// file under the same properties.
+struct NistGcmDirectory {
+    std::vector<NistGcmCategoryData> categories;
+    std::size_t files = 0, records = 0, noDirection = 0, missingField = 0;
+};
+
+NistGcmDirectory readNistGcm() {
+    NistGcmDirectory dir;
+    NistGcmCategoryData current;
+    std::vector<NistGcmRecord> records;
+    std::vector<Property> currentProperties;
+    std::optional<bool> encrypt;
+    const auto finishCategory = [&] {
+        if (!records.empty()) {
+            current.records = std::make_shared<const std::vector<NistGcmRecord>>(std::move(records));
+            dir.categories.push_back(std::move(current));
+        }
+        current = {};
+        records.clear();
+    };
+    const auto onRecord = [&](const std::string& path, std::size_t line, const std::vector<Property>& properties,
+                              Record&& fields) {
+        ++dir.records;
+        if (path != current.file || properties != currentProperties) {
+            finishCategory();
+            const std::string_view fileName = detail::fileNameOf(path);
+            encrypt = directionOf(fileName);
+            current.file = path;
+            current.name = categoryName(fileName, properties);
+            current.encrypt = encrypt.value_or(true);
+            currentProperties = properties;
+        }
+        if (!encrypt) return void(++dir.noDirection);
+        std::optional<NistGcmRecord> record = recordOf(std::move(fields), line);
+        if (!record) return void(++dir.missingField);
+        // Read as a decryption record, it would fail a correct implementation.
+        if (record->mustFail && *encrypt) {
+            throw detail::VectorFileError("vector file '" + path + "' line " + std::to_string(line) +
+                                          ": record marked FAIL in an encryption file (only decryption files mark "
+                                          "records that must be refused)");
+        }
+        records.push_back(std::move(*record));
+    };
+    detail::VectorUsage ignored("");
+    const auto countFiles = [&](std::string_view) { return ++dir.files, true; };
+    detail::forEachVectorRecord(kNistGcmDirectory, "Count", countFiles, onRecord, ignored);
+    finishCategory();
+    return dir;
+}
+
+std::shared_ptr<const NistGcmDirectory> sharedNistGcm() {
+    static std::mutex lock;
+    static std::string cachedPath, cachedSignature;
+    static std::shared_ptr<const NistGcmDirectory> cached;
+    const std::string path = detail::vectorDirectoryPath(kNistGcmDirectory);
+    const std::lock_guard<std::mutex> guard(lock);
+    const DirectorySignature before = directorySignature(path);
+    if (cached && !before.key.empty() && path == cachedPath && before.key == cachedSignature) return cached;
+    cached = nullptr;
+    auto fresh = std::make_shared<const NistGcmDirectory>(readNistGcm());
+    // Kept only when nothing changed while reading, and every file is old
+    // enough that a later change shows in its times.
+    const DirectorySignature after = directorySignature(path);
+    if (!before.key.empty() && after.key == before.key && after.settled) {
+        cachedPath = path;
+        cachedSignature = before.key;
+        cached = fresh;
+    }
+    return fresh;
+}
+
+}  // namespace
+
+DirectorySignature directorySignature(const std::string& path) {
+    DirectorySignature out{{}, true};
+    std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(path.c_str()), ::closedir);
+    if (!dir) return {};
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    const auto recent = [&](const timespec& t) {
+        return t.tv_sec > now.tv_sec - kSettleSeconds ||
+               (t.tv_sec == now.tv_sec - kSettleSeconds && t.tv_nsec >= now.tv_nsec);
+    };
+    for (errno = 0; const dirent* entry = ::readdir(dir.get()); errno = 0) {
+        const std::string name = entry->d_name;
+        struct stat status {};
+        // Followed links, as the reader opens them; an entry without status
+        // stands for itself by name (the reader decides what it means).
+        if (::stat((path + "/" + name).c_str(), &status) != 0) {
+            out.key += name + "\n";
+            continue;
+        }
+        if (recent(status.st_ctim) || recent(status.st_mtim)) out.settled = false;
+        const struct timespec& mtime = status.st_mtim;
+        const struct timespec& ctime = status.st_ctim;
+        const long long fields[] = {static_cast<long long>(status.st_dev), static_cast<long long>(status.st_ino),
+                                    static_cast<long long>(status.st_size), mtime.tv_sec, mtime.tv_nsec,
+                                    ctime.tv_sec, ctime.tv_nsec};
+        for (const long long field : fields) out.key += std::to_string(field) + ' ';
+        out.key += name + "\n";
+    }
+    if (errno != 0) return {};
+    return out;
+}
+
+std::vector<NistGcmCategoryData> loadNistGcm(int keyBits, detail::VectorUsage& usage) {
+    const std::shared_ptr<const NistGcmDirectory> dir = sharedNistGcm();
+    for (std::size_t f = 0; f < dir->files; ++f) usage.addFile(0);
+    usage.addRecords(dir->records);
+    if (dir->noDirection > 0) usage.skip("file name gives no direction", dir->noDirection);
+    if (dir->missingField > 0) usage.skip("missing field", dir->missingField);
+    const auto ofKeySize = [keyBits](const NistGcmRecord& r) { return r.key.size() * 4 == static_cast<std::size_t>(keyBits); };
+    std::vector<NistGcmCategoryData> out;
+    std::size_t otherSize = 0;
+    for (const NistGcmCategoryData& category : dir->categories) {
+        const auto& records = *category.records;
+        const auto fitting = static_cast<std::size_t>(std::count_if(records.begin(), records.end(), ofKeySize));
+        otherSize += records.size() - fitting;
+        for (std::size_t i = 0; i < fitting; ++i) usage.use();
+        if (fitting == 0) continue;
+        NistGcmCategoryData mine = category;
+        if (fitting < records.size()) {
+            std::vector<NistGcmRecord> kept;
+            std::copy_if(records.begin(), records.end(), std::back_inserter(kept), ofKeySize);
+            mine.records = std::make_shared<const std::vector<NistGcmRecord>>(std::move(kept));
+        }
+        out.push_back(std::move(mine));
+    }
+    if (otherSize > 0) usage.skip("another key size", otherSize);
+    return out;
+}
+
+std::vector<WycheproofGcmCase> loadWycheproofGcm(int keyBits, detail::VectorUsage& usage) {
+    const detail::WycheproofFile file = detail::readWycheproofFile(usage.directory());
+    usage.addFile(file.testCount());
+    const std::string fileName(detail::fileNameOf(file.path));
+    std::vector<WycheproofGcmCase> out;
+    for (const detail::WycheproofGroup& group : file.groups) {
+        for (const detail::WycheproofTest& test : group.tests) {
+            if (test.hex("key").size() * 8 != static_cast<std::size_t>(keyBits)) {
+                usage.skip("another key size");
+                continue;
+            }
+            if (test.result != "valid" && test.result != "invalid") {
+                usage.skip("result neither valid nor invalid");
+                continue;
+            }
+            for (const char* field : {"iv", "aad", "msg", "ct", "tag"}) (void)test.hex(field);  // bad hex: an error now
+            usage.use();
+            WycheproofGcmTest gcm{describeWycheproofTest(file, test), test.result == "valid", test.text("key"),
+                                  test.text("iv"), test.text("aad"), test.text("msg"), test.text("ct"),
+                                  test.text("tag")};
+            out.push_back({fileName + "-" + std::to_string(test.tcId), std::move(gcm), file.path, test.line});
+        }
+    }
+    return out;
+}
+
+}  // namespace zelkor::tests::gcm_detail

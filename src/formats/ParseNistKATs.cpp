@@ -1,0 +1,416 @@
+#include "zelkor/tests/ParseNistKATs.hpp"
+
+#include <array>
+#include <cstdint>
+#include <cstring>
+#include <optional>
+#include <ostream>
+#include <utility>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+#include "zelkor/tests/detail/formats/CategoryStream.hpp"
+#include "zelkor/tests/detail/formats/KATLines.hpp"
+#include "zelkor/tests/detail/formats/ShaHmacFields.hpp"
+
+namespace zelkor::tests {
+
+namespace {
+
+// Bytes are scanned through tables: 0 is a byte that is never whitespace nor
+// part of a whitespace sequence; anything else needs a closer look.
+enum ByteClass : std::uint8_t { kPlain = 0, kAsciiSpace = 1, kUtf8Lead = 2, kEquals = 3 };
+
+constexpr std::array<std::uint8_t, 256> makeByteClasses(bool equalsStops) {
+    std::array<std::uint8_t, 256> table{};
+    for (unsigned char c : {' ', '\t', '\n', '\v', '\f', '\r'}) table[c] = kAsciiSpace;
+    // First bytes of the UTF-8 forms of U+00A0, U+1680, U+2000..U+200A, U+202F,
+    // U+205F and U+3000, the non-ASCII space separators.
+    for (unsigned char c : {0xC2, 0xE1, 0xE2, 0xE3}) table[c] = kUtf8Lead;
+    if (equalsStops) table['='] = kEquals;
+    return table;
+}
+constexpr auto kValueStops = makeByteClasses(false);
+constexpr auto kNameStops = makeByteClasses(true);
+
+unsigned byteAt(std::string_view s, std::size_t i) { return static_cast<unsigned char>(s[i]); }
+
+// Length in bytes of the whitespace character starting at `i`, 0 if there is
+// none. Non-ASCII spaces count only as well-formed UTF-8; stray bytes never do.
+// None of the sequences starts with a continuation byte, so matching at any
+// position agrees with decoding the text from its start.
+std::size_t whitespaceAt(std::string_view s, std::size_t i) {
+    const unsigned c = byteAt(s, i);
+    const std::uint8_t cls = kValueStops[c];
+    if (cls == kPlain) return 0;
+    if (cls == kAsciiSpace) return 1;
+    const std::size_t rest = s.size() - i;
+    if (c == 0xC2) return rest >= 2 && byteAt(s, i + 1) == 0xA0 ? 2 : 0;  // U+00A0
+    if (rest < 3) return 0;
+    const unsigned b1 = byteAt(s, i + 1), b2 = byteAt(s, i + 2);
+    switch (c) {
+    case 0xE1: return b1 == 0x9A && b2 == 0x80 ? 3 : 0;  // U+1680
+    case 0xE2:
+        if (b1 == 0x80) return (b2 >= 0x80 && b2 <= 0x8A) || b2 == 0xAF ? 3 : 0;  // U+2000..200A, U+202F
+        return b1 == 0x81 && b2 == 0x9F ? 3 : 0;                                  // U+205F
+    case 0xE3: return b1 == 0x80 && b2 == 0x80 ? 3 : 0;  // U+3000
+    default: return 0;
+    }
+}
+
+// Length of the whitespace character that ends just before `end`, 0 if none.
+std::size_t whitespaceEndingAt(std::string_view s, std::size_t end) {
+    if (end == 0) return 0;
+    if (kValueStops[byteAt(s, end - 1)] == kAsciiSpace) return 1;
+    if (end >= 2 && whitespaceAt(s, end - 2) == 2) return 2;
+    if (end >= 3 && whitespaceAt(s, end - 3) == 3) return 3;
+    return 0;
+}
+
+bool isWhitespaceOnly(std::string_view line) {
+    for (std::size_t i = 0; i < line.size();) {
+        const std::size_t n = whitespaceAt(line, i);
+        if (n == 0) return false;
+        i += n;
+    }
+    return true;
+}
+
+std::string_view trim(std::string_view s) {
+    while (!s.empty()) {
+        const std::size_t n = whitespaceAt(s, 0);
+        if (n == 0) break;
+        s.remove_prefix(n);
+    }
+    while (!s.empty()) {
+        const std::size_t n = whitespaceEndingAt(s, s.size());
+        if (n == 0) break;
+        s.remove_suffix(n);
+    }
+    return s;
+}
+
+// `line` with every CR removed. CRLF files only have a CR at the end, which
+// is cut off without copying; other CRs are removed into `buffer`.
+std::string_view withoutCarriageReturns(std::string_view line, std::string& buffer) {
+    while (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    std::size_t cr = line.find('\r');
+    if (cr == std::string_view::npos) return line;
+    buffer.clear();
+    std::size_t start = 0;
+    while (cr != std::string_view::npos) {
+        buffer.append(line.data() + start, cr - start);
+        start = cr + 1;
+        cr = line.find('\r', start);
+    }
+    buffer.append(line.data() + start, line.size() - start);
+    return buffer;
+}
+
+// Calls `onLine` with every line that survives cleaning, in order. The view is
+// into `text` unless a CR had to be removed from inside the line, in which case
+// it points into a buffer that the next call reuses.
+// `lineNumber` counts the lines of the whole text; it is that of the line
+// before `text` on entry and of its last line on return.
+template <class OnLine>
+void forEachCleanLine(std::string_view text, std::size_t& lineNumber, OnLine&& onLine) {
+    std::string withoutCR;
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        const void* lf = std::memchr(text.data() + pos, '\n', text.size() - pos);
+        const std::size_t end = lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - text.data())
+                                   : text.size();
+        const std::string_view line = text.substr(pos, end - pos);
+        pos = end + 1;
+        ++lineNumber;
+        if (line.empty() || line.front() == '#' || isWhitespaceOnly(line)) continue;
+        onLine(withoutCarriageReturns(line, withoutCR), lineNumber);
+    }
+}
+
+// A header line: brackets removed anywhere, split at the first "=", both
+// halves trimmed.
+Property headerProperty(std::string_view line, std::string& scratch) {
+    scratch.clear();
+    for (char c : line) {
+        if (c != '[' && c != ']') scratch.push_back(c);
+    }
+    const std::string_view text = scratch;
+    const std::size_t eq = text.find('=');
+    if (eq == std::string_view::npos) return {std::string(trim(text)), {}};
+    return {std::string(trim(text.substr(0, eq))), std::string(trim(text.substr(eq + 1)))};
+}
+
+#if defined(__SSE2__)
+// The offset of the first byte from `i` on that may stop a run: a control
+// character or space (up to 0x20), a UTF-8 lead byte of a space (0xC2 and
+// above) or, when `equalsStops`, "=". Exact for plain text; the caller checks
+// the byte found against its table. Ends of lines are found 16 bytes at a time.
+std::size_t skipSurelyPlain(std::string_view line, std::size_t i, bool equalsStops) {
+    const __m128i low = _mm_set1_epi8(0x20);
+    const __m128i high = _mm_set1_epi8(static_cast<char>(0xC2));
+    const __m128i equals = _mm_set1_epi8('=');
+    for (; i + 16 <= line.size(); i += 16) {
+        const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(line.data() + i));
+        __m128i stop = _mm_or_si128(_mm_cmpeq_epi8(_mm_max_epu8(c, low), low), _mm_cmpeq_epi8(_mm_max_epu8(c, high), c));
+        if (equalsStops) stop = _mm_or_si128(stop, _mm_cmpeq_epi8(c, equals));
+        if (const int mask = _mm_movemask_epi8(stop); mask != 0) return i + static_cast<std::size_t>(__builtin_ctz(mask));
+    }
+    return i;
+}
+#else
+std::size_t skipSurelyPlain(std::string_view, std::size_t i, bool) { return i; }
+#endif
+
+// Appends the bytes of `line` from `i` up to the next byte that `stops` marks.
+std::size_t appendPlainRun(std::string& out, std::string_view line, std::size_t i,
+                           const std::array<std::uint8_t, 256>& stops) {
+    const std::size_t start = i;
+    i = skipSurelyPlain(line, i, &stops == &kNameStops);
+    while (i < line.size() && stops[byteAt(line, i)] == kPlain) ++i;
+    out.append(line.data() + start, i - start);
+    return i;
+}
+
+// A body line: every whitespace character removed, then split at the first "=".
+Field bodyField(std::string_view line) {
+    Field field;
+    std::size_t i = 0;
+    while (i < line.size()) {
+        i = appendPlainRun(field.name, line, i, kNameStops);
+        if (i == line.size()) return field;
+        if (line[i] == '=') {
+            ++i;
+            break;
+        }
+        const std::size_t n = whitespaceAt(line, i);
+        if (n == 0) field.name.push_back(line[i]);
+        i += n == 0 ? 1 : n;
+    }
+    // Values are mostly long hex strings: one allocation, no regrowth.
+    field.value.reserve(line.size() - i);
+    while (i < line.size()) {
+        i = appendPlainRun(field.value, line, i, kValueStops);
+        if (i == line.size()) break;
+        const std::size_t n = whitespaceAt(line, i);
+        if (n == 0) field.value.push_back(line[i]);
+        i += n == 0 ? 1 : n;
+    }
+    return field;
+}
+
+// What is wrong with a line that is not name=value, or nothing. NIST's files
+// hold three lines of a bare name on purpose: the direction headers [ENCRYPT]
+// and [DECRYPT], and the FAIL marker of a record that must be refused.
+std::optional<std::string> malformation(std::string_view line, bool header, const Property& parsed) {
+    if (header) {
+        if (line.find('=') != std::string_view::npos || parsed.name == "ENCRYPT" || parsed.name == "DECRYPT") return {};
+        return "header " + detail::quoteExcerpt(line) + " has no '='";
+    }
+    std::size_t start = 0;
+    for (std::size_t n; start < line.size() && (n = whitespaceAt(line, start)) > 0;) start += n;
+    if (start > 0 && start < line.size() && line[start] == '[')
+        return "header " + detail::quoteExcerpt(line) + " starts with whitespace, so it is read as a body line";
+    if (line.find('=') != std::string_view::npos || parsed.name == "FAIL") return {};
+    return "line " + detail::quoteExcerpt(line) + " has no '='";
+}
+
+bool holdsField(const Record& record, std::string_view name) {
+    for (const Field& field : record) {
+        if (field.name == name) return true;
+    }
+    return false;
+}
+
+// Groups cleaned lines, one at a time, into categories of properties and
+// records. With a sink, each record is handed over as soon as it is complete
+// (the next record or category starts, or the text ends) instead of being kept.
+// Records kept have the number of their first line kept beside them.
+class CategoryBuilder {
+public:
+    explicit CategoryBuilder(std::string_view recordKey, detail::RecordSink sink = {},
+                             detail::RepeatedFieldHandler onRepeat = {}, detail::MalformedLineHandler onMalformed = {})
+        : recordKey_(recordKey), sink_(std::move(sink)), onRepeat_(std::move(onRepeat)),
+          onMalformed_(std::move(onMalformed)) {}
+
+    void add(std::string_view line, std::size_t lineNumber = 0) {
+        if (!line.empty() && line.front() == '[') addHeader(line, lineNumber);
+        else addBody(line, lineNumber);
+        // Once only: a handler that does not throw lets the parse go on.
+        if (onMalformed_ && malformed_ && sawRecord_)
+            std::exchange(onMalformed_, {})(malformed_->first, malformed_->second);
+    }
+
+    std::vector<Category> finish() && {
+        handOverRecord();
+        return std::move(categories_);
+    }
+
+    // recordLines()[c][r]: the line where record r of category c starts.
+    std::vector<std::vector<std::size_t>>& recordLines() { return recordLines_; }
+
+private:
+    enum class Run { None, Header, Body };
+
+    void addHeader(std::string_view line, std::size_t lineNumber) {
+        // A header after body lines (or at the start) opens a new category.
+        if (run_ != Run::Header) {
+            handOverRecord();
+            openCategory();
+        }
+        run_ = Run::Header;
+        Property property = headerProperty(line, scratch_);
+        noteMalformation(line, true, property, lineNumber);
+        categories_.back().properties.push_back(std::move(property));
+    }
+
+    // Keeps the first line that is not name=value, for the handler.
+    void noteMalformation(std::string_view line, bool header, const Field& parsed, std::size_t lineNumber) {
+        if (!onMalformed_ || malformed_) return;
+        if (auto what = malformation(line, header, parsed)) malformed_.emplace(lineNumber, std::move(*what));
+    }
+
+    void openCategory() {
+        categories_.emplace_back();
+        recordLines_.emplace_back();
+    }
+
+    void addBody(std::string_view line, std::size_t lineNumber) {
+        if (run_ == Run::None) openCategory();
+        run_ = Run::Body;
+        Field field = bodyField(line);
+        noteMalformation(line, false, field, lineNumber);
+        auto& records = categories_.back().records;
+        if (field.name == recordKey_) {
+            sawRecord_ = true;
+            handOverRecord();
+            records.emplace_back();
+            if (!sink_) recordLines_.back().push_back(lineNumber);
+            recordLine_ = lineNumber;
+        } else if (records.empty()) {
+            return;  // before the first key: belongs to no record
+        } else if (onRepeat_ && holdsField(records.back(), field.name)) {
+            onRepeat_(field, lineNumber);
+        }
+        records.back().push_back(std::move(field));
+    }
+
+    void handOverRecord() {
+        if (!sink_ || categories_.empty() || categories_.back().records.empty()) return;
+        Category& category = categories_.back();
+        sink_(category.properties, std::move(category.records.back()), recordLine_);
+        category.records.pop_back();
+    }
+
+    std::string_view recordKey_;
+    detail::RecordSink sink_;
+    detail::RepeatedFieldHandler onRepeat_;
+    detail::MalformedLineHandler onMalformed_;
+    std::optional<std::pair<std::size_t, std::string>> malformed_;  // the first such line: number, fault
+    bool sawRecord_ = false;
+    std::vector<Category> categories_;
+    std::vector<std::vector<std::size_t>> recordLines_;
+    std::size_t recordLine_ = 0;  // of the record being built
+    Run run_ = Run::None;
+    std::string scratch_;
+};
+
+}  // namespace
+
+namespace detail {
+
+std::vector<std::string> splitAndCleanLines(std::string_view text) {
+    std::vector<std::string> lines;
+    std::size_t lineNumber = 0;
+    forEachCleanLine(text, lineNumber, [&](std::string_view line, std::size_t) { lines.emplace_back(line); });
+    return lines;
+}
+
+class CategoryStream::Builder : public CategoryBuilder {
+    using CategoryBuilder::CategoryBuilder;
+};
+
+CategoryStream::CategoryStream(std::string_view recordKey, RecordSink sink, RepeatedFieldHandler onRepeat,
+                               MalformedLineHandler onMalformed)
+    : builder_(std::make_unique<Builder>(recordKey, std::move(sink), std::move(onRepeat), std::move(onMalformed))) {}
+
+CategoryStream::~CategoryStream() = default;
+
+void CategoryStream::feed(std::string_view text) {
+    const auto addLine = [this](std::string_view line, std::size_t number) { builder_->add(line, number); };
+    if (!unfinishedLine_.empty()) {
+        const std::size_t lf = text.find('\n');
+        if (lf == std::string_view::npos) {
+            unfinishedLine_.append(text);
+            return;
+        }
+        unfinishedLine_.append(text.substr(0, lf));
+        forEachCleanLine(unfinishedLine_, lineNumber_, addLine);
+        unfinishedLine_.clear();
+        text.remove_prefix(lf + 1);
+    }
+    const std::size_t lastLF = text.rfind('\n');
+    if (lastLF != std::string_view::npos) {
+        forEachCleanLine(text.substr(0, lastLF + 1), lineNumber_, addLine);
+        text.remove_prefix(lastLF + 1);
+    }
+    unfinishedLine_.assign(text);
+}
+
+std::vector<Category> CategoryStream::finish(std::vector<std::vector<std::size_t>>* recordLines) && {
+    forEachCleanLine(unfinishedLine_, lineNumber_,
+                     [this](std::string_view line, std::size_t number) { builder_->add(line, number); });
+    if (recordLines) *recordLines = std::move(builder_->recordLines());
+    return std::move(*builder_).finish();
+}
+
+}  // namespace detail
+
+std::vector<Category> parseCategories(std::string_view recordKey, std::string_view text) {
+    detail::CategoryStream stream(recordKey);
+    stream.feed(text);
+    return std::move(stream).finish();
+}
+
+std::vector<Category> getCategories(std::string_view recordKey, const std::vector<std::string>& lines) {
+    CategoryBuilder builder(recordKey);
+    for (const auto& line : lines) builder.add(line);
+    return std::move(builder).finish();
+}
+
+std::optional<std::string> lookup(const std::vector<Field>& fields, std::string_view name) {
+    for (const auto& field : fields) {
+        if (field.name == name) return field.value;
+    }
+    return std::nullopt;
+}
+
+std::ostream& operator<<(std::ostream& os, const Field& field) {
+    return os << field.name << "=\"" << field.value << '"';
+}
+
+std::ostream& operator<<(std::ostream& os, const Category& category) {
+    os << "{properties [";
+    const char* sep = "";
+    for (const auto& property : category.properties) {
+        os << sep << property;
+        sep = ", ";
+    }
+    os << "] records [";
+    sep = "";
+    for (const auto& record : category.records) {
+        os << sep << '(';
+        const char* fieldSep = "";
+        for (const auto& field : record) {
+            os << fieldSep << field;
+            fieldSep = ", ";
+        }
+        os << ')';
+        sep = ", ";
+    }
+    return os << "]}";
+}
+
+}  // namespace zelkor::tests

@@ -1,0 +1,435 @@
+#include "zelkor/tests/GTest.hpp"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <string_view>
+#include <typeinfo>
+#include <unordered_map>
+#include <unordered_set>
+#include <utility>
+
+#include <cxxabi.h>
+#include <gtest/gtest.h>
+
+#include "zelkor/tests/detail/run/FailureCauses.hpp"
+#include "zelkor/tests/detail/run/FilterMatch.hpp"
+#include "zelkor/tests/detail/formats/VectorUsage.hpp"
+
+namespace zelkor::tests {
+
+namespace {
+
+// The readable name of an exception's dynamic type.
+std::string typeName(const std::exception& error) {
+    int status = 0;
+    std::unique_ptr<char, void (*)(void*)> name(abi::__cxa_demangle(typeid(error).name(), nullptr, nullptr, &status),
+                                                std::free);
+    return status == 0 && name ? name.get() : typeid(error).name();
+}
+
+class CaseTest : public ::testing::Test {
+public:
+    explicit CaseTest(TestCase test) : test_(std::move(test)) {}
+    void TestBody() override {
+        // A known-answer failure is reported at its record in the vector file.
+        const char* file = test_.origin.file.empty() ? nullptr : test_.origin.file.c_str();
+        const int line = test_.origin.line > 0 ? test_.origin.line : -1;
+        try {
+            test_.run();
+        } catch (const SkipTest& skip) {
+            GTEST_SKIP() << skip.what();
+        } catch (const AssertionFailure& failure) {
+            ADD_FAILURE_AT(file, line) << "Assertion failed: " << failure.what();
+        } catch (const std::exception& error) {
+            ADD_FAILURE_AT(file, line) << "Error (" << typeName(error) << "): " << error.what();
+        } catch (...) {
+            ADD_FAILURE_AT(file, line) << "Error: an exception of unknown type";
+        }
+    }
+
+private:
+    TestCase test_;
+};
+
+class PropertyTest : public ::testing::Test {
+public:
+    PropertyTest(TestProperty test, std::string id) : test_(std::move(test)), id_(std::move(id)) {}
+    void TestBody() override {
+        const PropertyResult result = test_.check(id_);
+        switch (result.status) {
+        case PropertyResult::Status::Passed:
+            break;
+        case PropertyResult::Status::Failed:
+            ADD_FAILURE_AT(nullptr, -1) << "Property failed: " << result.report;
+            break;
+        case PropertyResult::Status::GaveUp:
+            ADD_FAILURE_AT(nullptr, -1) << "Property gave up (too many discarded cases): " << result.report;
+            break;
+        case PropertyResult::Status::Skipped:
+            GTEST_SKIP() << result.report;
+        }
+    }
+
+private:
+    TestProperty test_;
+    std::string id_;
+};
+
+// Names already taken, so that repeats can be told apart. Each name keeps the
+// next suffix to try, so n leaves with one name cost n lookups, not n^2/2.
+class NameTable {
+public:
+    NameTable() {
+        const auto& unit = *::testing::UnitTest::GetInstance();
+        for (int i = 0; i < unit.total_test_suite_count(); ++i) {
+            const auto& suite = *unit.GetTestSuite(i);
+            for (int j = 0; j < suite.total_test_count(); ++j) {
+                taken_.insert(full(suite.name(), suite.GetTestInfo(j)->name()));
+            }
+        }
+    }
+
+    std::string unique(const std::string& suite, const std::string& name) {
+        const std::string key = full(suite, name);
+        std::string candidate = name;
+        if (taken_.count(key) != 0) {
+            // A leaf may itself be called "x#2", so a suffix can already be taken.
+            int& next = nextSuffix_.try_emplace(key, 2).first->second;
+            do {
+                candidate = name + "#" + std::to_string(next++);
+            } while (taken_.count(full(suite, candidate)) != 0);
+        }
+        taken_.insert(full(suite, candidate));
+        return candidate;
+    }
+
+private:
+    static std::string full(const std::string& suite, const std::string& name) {
+        return suite + '\n' + name;  // a newline cannot occur in either part
+    }
+    std::unordered_set<std::string> taken_;
+    std::unordered_map<std::string, int> nextSuffix_;
+};
+
+std::string join(const std::string& suite, const std::string& group) {
+    return suite.empty() ? group : suite + "/" + group;
+}
+
+// What the summary needs to know of each registered leaf.
+struct LeafKind {
+    bool property = false;
+    std::shared_ptr<const detail::VectorUsage> usage;
+    std::string file;  // where its records are, to count shared records once
+    int line = 0;
+    std::size_t records = 0;
+};
+
+std::map<const ::testing::TestInfo*, LeafKind>& registeredLeaves() {
+    static std::map<const ::testing::TestInfo*, LeafKind> leaves;
+    return leaves;
+}
+
+void registerAll(const std::vector<Test>& tests, const std::string& suite, NameTable& names) {
+    const std::string leafSuite = suite.empty() ? "zelkor_tests" : suite;
+    for (const Test& test : tests) {
+        if (const auto* group = std::get_if<TestGroup>(&test.node)) {
+            registerAll(group->tests, join(suite, group->name), names);
+        } else if (const auto* leaf = std::get_if<TestCase>(&test.node)) {
+            const std::string name = names.unique(leafSuite, leaf->name);
+            // Known-answer cases are filed under their record, so XML and JSON
+            // reports point at the vector file.
+            const bool located = !leaf->origin.file.empty();
+            const auto* info = ::testing::RegisterTest(
+                leafSuite.c_str(), name.c_str(), nullptr, nullptr, located ? leaf->origin.file.c_str() : __FILE__,
+                located ? leaf->origin.line : __LINE__,
+                [leaf = *leaf]() -> ::testing::Test* { return new CaseTest(leaf); });
+            registeredLeaves()[info] = {false, leaf->origin.usage, leaf->origin.file, leaf->origin.line,
+                                        leaf->origin.records};
+        } else {
+            const auto& prop = std::get<TestProperty>(test.node);
+            const std::string name = names.unique(leafSuite, prop.name);
+            const auto* info = ::testing::RegisterTest(
+                leafSuite.c_str(), name.c_str(), nullptr, nullptr, __FILE__, __LINE__,
+                [prop, id = leafSuite + "/" + name]() -> ::testing::Test* { return new PropertyTest(prop, id); });
+            registeredLeaves()[info] = {true, nullptr, {}, 0, 0};
+        }
+    }
+}
+
+struct Counts {
+    int passed = 0, failed = 0, skipped = 0;
+
+    void add(const ::testing::TestResult& result) {
+        if (result.Skipped()) ++skipped;
+        else if (result.Failed()) ++failed;
+        else ++passed;
+    }
+    int total() const { return passed + failed + skipped; }
+};
+
+// The records of one vector directory whose cases ran (and were not
+// skipped): cases at the same file and line check the same records.
+struct UsageRun {
+    const detail::VectorUsage* usage = nullptr;
+    std::set<std::pair<std::string_view, int>> places;
+    std::size_t records = 0;
+    std::size_t cases = 0;
+
+    void add(const LeafKind& leaf, const ::testing::TestResult& result) {
+        if (result.Skipped()) return;
+        ++cases;
+        if (leaf.line <= 0 || places.emplace(leaf.file, leaf.line).second) records += leaf.records;
+    }
+};
+
+// Per top-level group: the known-answer cases and the properties that ran,
+// and the vector directories its cases came from.
+struct RootSummary {
+    std::string name;
+    Counts cases, properties;
+    std::vector<UsageRun> usages;
+};
+
+std::vector<RootSummary> summarise(const ::testing::UnitTest& unit) {
+    std::vector<RootSummary> roots;
+    for (int i = 0; i < unit.total_test_suite_count(); ++i) {
+        const auto& suite = *unit.GetTestSuite(i);
+        const std::string name = suite.name();
+        const std::string root = name.substr(0, name.find('/'));
+        auto it = std::find_if(roots.begin(), roots.end(), [&](const auto& r) { return r.name == root; });
+        if (it == roots.end()) it = roots.insert(roots.end(), RootSummary{root, {}, {}, {}});
+        for (int j = 0; j < suite.total_test_count(); ++j) {
+            const auto& info = *suite.GetTestInfo(j);
+            if (!info.should_run()) continue;
+            const auto leaf = registeredLeaves().find(&info);
+            const bool property = leaf != registeredLeaves().end() && leaf->second.property;
+            (property ? it->properties : it->cases).add(*info.result());
+            const detail::VectorUsage* usage = leaf != registeredLeaves().end() ? leaf->second.usage.get() : nullptr;
+            if (!usage) continue;
+            auto run = std::find_if(it->usages.begin(), it->usages.end(), [&](const auto& u) { return u.usage == usage; });
+            if (run == it->usages.end()) run = it->usages.insert(it->usages.end(), UsageRun{usage, {}, 0, 0});
+            run->add(leaf->second, *info.result());
+        }
+    }
+    return roots;
+}
+
+// After the run, one line per top-level group (known-answer cases and
+// properties counted apart), each followed by one line per vector directory
+// its cases came from, with the records whose cases ran.
+class SummaryPrinter : public ::testing::EmptyTestEventListener {
+public:
+    void OnTestProgramEnd(const ::testing::UnitTest& unit) override {
+        std::printf("\nSummary by suite:\n");
+        const std::vector<RootSummary> roots = summarise(unit);
+        // Names padded to the longest, so the counts line up.
+        int width = 24;
+        for (const RootSummary& root : roots) width = std::max(width, static_cast<int>(root.name.size()));
+        for (const RootSummary& root : roots) {
+            if (root.cases.total() + root.properties.total() == 0) continue;
+            std::printf("  %-*s known answers %5d passed %4d failed %4d skipped; "
+                        "properties %3d passed %3d failed %3d skipped\n",
+                        width, root.name.c_str(), root.cases.passed, root.cases.failed, root.cases.skipped,
+                        root.properties.passed, root.properties.failed, root.properties.skipped);
+            for (const UsageRun& run : root.usages) {
+                std::printf("    %s\n", run.usage->describeRun(run.records, run.cases).c_str());
+            }
+        }
+        std::fflush(stdout);
+    }
+};
+
+// GoogleTest reads a filter as positive patterns, then "-" and negative ones;
+// a "-" meant as part of a test name ("*-conf*") thus silently excludes
+// nothing. When a filter holding "-" selects every test, one line says how it
+// was read.
+class FilterWarning : public ::testing::EmptyTestEventListener {
+public:
+    void OnTestProgramStart(const ::testing::UnitTest& unit) override {
+        const std::string filter = GTEST_FLAG_GET(filter);
+        const std::size_t dash = filter.find('-');
+        if (dash == std::string::npos || !selectsEveryTest(unit)) return;
+        const std::string positive = dash == 0 ? "*" : filter.substr(0, dash);
+        std::printf("zelkor-tests: warning: --gtest_filter='%s' selects every test: GoogleTest reads it as run '%s' "
+                    "except '%s'; write a '-' inside a test name as '?'\n",
+                    filter.c_str(), positive.c_str(), filter.substr(dash + 1).c_str());
+        std::fflush(stdout);
+    }
+
+private:
+    // Every test outside other shards runs (with no test at all, none is
+    // "every test").
+    static bool selectsEveryTest(const ::testing::UnitTest& unit) {
+        int tests = 0;
+        for (int i = 0; i < unit.total_test_suite_count(); ++i) {
+            const auto& suite = *unit.GetTestSuite(i);
+            for (int j = 0; j < suite.total_test_count(); ++j) {
+                const auto& info = *suite.GetTestInfo(j);
+                if (!info.should_run() && !info.is_in_another_shard()) return false;
+                ++tests;
+            }
+        }
+        return tests > 0;
+    }
+};
+
+// A run must say what it ran. When this process runs no test, one line at the
+// end says why: a shard may be empty because the selection went to the other
+// shards (fine), but a filter that selects nothing at all, or an empty tree,
+// fails the run.
+class EmptySelection : public ::testing::EmptyTestEventListener {
+public:
+    bool nothingSelected() const { return nothingSelected_; }
+
+    void OnTestProgramStart(const ::testing::UnitTest& unit) override {
+        std::vector<std::string> names;
+        std::size_t selected = 0, disabledOnly = 0;
+        const std::string filter = GTEST_FLAG_GET(filter);
+        for (int i = 0; i < unit.total_test_suite_count(); ++i) {
+            const auto& suite = *unit.GetTestSuite(i);
+            for (int j = 0; j < suite.total_test_count(); ++j) {
+                const auto& info = *suite.GetTestInfo(j);
+                if (info.should_run()) return;
+                names.push_back(std::string(suite.name()) + "." + info.name());
+                if (!detail::filterSelects(filter, names.back())) continue;
+                const bool disabled = detail::isDisabledTest(suite.name(), info.name());
+                if (disabled && !GTEST_FLAG_GET(also_run_disabled_tests)) ++disabledOnly;
+                else ++selected;
+            }
+        }
+        const auto shards = sharding();
+        if (shards && selected > 0) {
+            message_ = "zelkor-tests: GTEST_SHARD_INDEX=" + std::to_string(shards->second) + " of " +
+                       std::to_string(shards->first) + " shards runs no test: the " + std::to_string(selected) +
+                       (selected == 1 ? " selected test runs" : " selected tests run") + " in the other shards";
+            return;
+        }
+        nothingSelected_ = true;
+        message_ = "zelkor-tests: error: no test ran: ";
+        if (disabledOnly > 0 && selected == 0) {
+            message_ += "--gtest_filter='" + filter + "' selects only disabled tests (names starting with DISABLED_); "
+                        "--gtest_also_run_disabled_tests runs them";
+        } else {
+            message_ += detail::whyFilterSelectsNothing(filter, names);
+        }
+    }
+
+    void OnTestProgramEnd(const ::testing::UnitTest&) override {
+        if (message_.empty()) return;
+        std::printf("\n%s\n", message_.c_str());
+        std::fflush(stdout);
+    }
+
+private:
+    // (total, index) when GoogleTest shards this run, as it decides it.
+    static std::optional<std::pair<long, long>> sharding() {
+        const char* total = std::getenv("GTEST_TOTAL_SHARDS");
+        const char* index = std::getenv("GTEST_SHARD_INDEX");
+        if (!total || !index) return std::nullopt;
+        const long t = std::strtol(total, nullptr, 10), i = std::strtol(index, nullptr, 10);
+        if (t <= 1) return std::nullopt;
+        return std::pair{t, i};
+    }
+
+    bool nothingSelected_ = false;
+    std::string message_;
+};
+
+// Failures that share their message, summarised after the run (the last
+// repetition's, as GoogleTest's own summary); each case keeps its message in
+// the log.
+class CauseSummary : public ::testing::EmptyTestEventListener {
+public:
+    void OnTestIterationStart(const ::testing::UnitTest&, int) override { causes_.clear(); }
+    // GoogleTest holds its lock while it reports a part result, so the test's
+    // name is kept from its start.
+    void OnTestStart(const ::testing::TestInfo& info) override {
+        test_ = std::string(info.test_suite_name()) + "." + info.name();
+        recorded_ = false;
+    }
+
+    void OnTestPartResult(const ::testing::TestPartResult& result) override {
+        if (!result.failed() || recorded_) return;
+        recorded_ = true;  // a case counts once, by its first failure
+        std::string where = test_;
+        if (result.file_name()) {
+            where += " (" + std::string(result.file_name()) +
+                     (result.line_number() > 0 ? ":" + std::to_string(result.line_number()) : "") + ")";
+        }
+        // A failure added by ADD_FAILURE_AT starts with GoogleTest's "Failed" line.
+        std::string_view message = result.summary();
+        if (message.starts_with("Failed\n")) message.remove_prefix(7);
+        causes_.add(message, std::move(where));
+    }
+
+    void OnTestProgramEnd(const ::testing::UnitTest&) override {
+        const std::string report = causes_.report();
+        if (report.empty()) return;
+        std::printf("\nFailures shared by several cases:\n%s", report.c_str());
+        std::fflush(stdout);
+    }
+
+private:
+    detail::FailureCauses causes_;
+    std::string test_;
+    bool recorded_ = false;
+};
+
+std::string exceptionText(const std::exception& error) { return "(" + typeName(error) + "): " + error.what(); }
+
+// Registers the tree and runs it with the runner's own listeners; the status
+// GoogleTest gives, or 1 when no test was selected at all.
+int runTree(const std::vector<Test>& tests) {
+    registerTests(tests, "");
+    auto& listeners = ::testing::UnitTest::GetInstance()->listeners();
+    auto* selection = new EmptySelection;
+    // End-of-run lines come in the reverse order: the summary by suite, then
+    // shared failures, then why nothing ran.
+    listeners.Append(new FilterWarning);
+    listeners.Append(selection);
+    listeners.Append(new CauseSummary);
+    listeners.Append(new SummaryPrinter);
+    const int status = RUN_ALL_TESTS();
+    return status == 0 && selection->nothingSelected() ? 1 : status;
+}
+
+}  // namespace
+
+void registerTests(const std::vector<Test>& tests, const std::string& suite) {
+    NameTable names;
+    registerAll(tests, suite, names);
+}
+
+int defaultMain(const std::vector<Test>& tests, int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    return runTree(tests);
+}
+
+namespace detail {
+
+int defaultMainBuilding(const std::function<std::vector<Test>()>& build, int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    std::vector<Test> tests;
+    try {
+        tests = build();
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "zelkor-tests: cannot build the test tree %s\n", exceptionText(error).c_str());
+        return kCannotBuildTree;
+    } catch (...) {
+        std::fprintf(stderr, "zelkor-tests: cannot build the test tree: an exception of unknown type\n");
+        return kCannotBuildTree;
+    }
+    return runTree(tests);
+}
+
+}  // namespace detail
+
+}  // namespace zelkor::tests
