@@ -6,7 +6,7 @@
 
 #include <vector>
 
-#include "ReferencePrimitives.hpp"
+#include "ReferenceTrees.hpp"
 #include "zelkor/tests/All.hpp"
 #include "zelkor/tests/GTest.hpp"
 

@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "ReferencePrimitives.hpp"
+#include "ReferenceTrees.hpp"
 #include "support/DataDir.hpp"
 #include "zelkor/tests/All.hpp"
 

@@ -1,0 +1,37 @@
+#pragma once
+// makeAllTests over each reference primitive is compiled once, in the
+// zelkor_reference_trees library (reference/trees/), rather than again in
+// every program that builds these trees: one instantiation holds every suite
+// of its primitive and is most of such a program's compile time. A program
+// that includes this header and links that library gets them ready-made; a
+// type missing from the lists below is still instantiated where it is used.
+
+#include <vector>
+
+#include "ReferencePrimitives.hpp"
+#include "zelkor/Gcm.hpp"
+#include "zelkor/tests/All.hpp"
+
+namespace zelkor::reference {
+using GcmAES128 = GcmAead<AES128>;
+using GcmAES192 = GcmAead<AES192>;
+using GcmAES256 = GcmAead<AES256>;
+}  // namespace zelkor::reference
+
+// The reference types, by the file of reference/trees/ that instantiates them.
+#define ZELKOR_REFERENCE_DIGESTS(X)                                                                               \
+    X(MD5) X(SHA1) X(SHA224) X(SHA256) X(SHA384) X(SHA512) X(SHA512_224) X(SHA512_256) X(SHA3_224) X(SHA3_256) \
+    X(SHA3_384) X(SHA3_512)
+#define ZELKOR_REFERENCE_CIPHERS(X) X(AES128) X(AES192) X(AES256) X(Twofish)
+#define ZELKOR_REFERENCE_AEADS(X)                                                                                \
+    X(OpenSSLChaCha20Poly1305) X(SodiumChaCha20Poly1305) X(SodiumXChaCha20Poly1305) X(SodiumAES256GCM)          \
+    X(GcmAES128) X(GcmAES192) X(GcmAES256)
+
+#define ZELKOR_REFERENCE_TREE(T)                                                                                 \
+    template std::vector<zelkor::tests::Test> zelkor::tests::makeAllTests<zelkor::reference::T>(                 \
+        zelkor::tests::Algorithm);
+#define ZELKOR_EXTERN_REFERENCE_TREE(T) extern ZELKOR_REFERENCE_TREE(T)
+
+ZELKOR_REFERENCE_DIGESTS(ZELKOR_EXTERN_REFERENCE_TREE)
+ZELKOR_REFERENCE_CIPHERS(ZELKOR_EXTERN_REFERENCE_TREE)
+ZELKOR_REFERENCE_AEADS(ZELKOR_EXTERN_REFERENCE_TREE)
