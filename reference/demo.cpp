@@ -4,6 +4,10 @@
 // directory (zelkor_tests_datadir, else the source tree's data/ until this
 // build is installed).
 
+#include <algorithm>
+#include <cstdlib>
+#include <string>
+#include <thread>
 #include <vector>
 
 #include "ReferenceTrees.hpp"
@@ -50,5 +54,12 @@ std::vector<Test> allSuites() {
 
 }  // namespace
 
-// A builder that cannot read its vectors ends the run with its message.
-int main(int argc, char** argv) { return defaultMain(allSuites, argc, argv); }
+// The reference primitives may be called from several threads at once, so
+// the demo runs leaves ahead on every core unless zelkor_tests_jobs says
+// otherwise. A builder that cannot read its vectors ends the run with its
+// message.
+int main(int argc, char** argv) {
+    const unsigned cores = std::max(1U, std::thread::hardware_concurrency());
+    setenv("zelkor_tests_jobs", std::to_string(cores).c_str(), 0);
+    return defaultMain(allSuites, argc, argv);
+}

@@ -5,7 +5,9 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include <sys/wait.h>
 
@@ -231,6 +233,37 @@ TEST(Runner, VectorErrorWhileBuildingTheTreeEndsTheRunWithItsMessage) {
     EXPECT_TRUE(contains(run.output, "zelkor-tests: cannot build the test tree (")) << run.output;
     EXPECT_TRUE(contains(run.output, "/nonexistent-zelkor/Test/KAT_NOT_THERE")) << run.output;
     EXPECT_FALSE(contains(run.output, "terminate called")) << run.output;
+}
+
+// Each test's verdict line without its time, and the summary after the run.
+std::string verdictsOf(const std::string& output) {
+    std::istringstream lines(output);
+    std::string line, verdicts;
+    bool summary = false;
+    while (std::getline(lines, line)) {
+        summary = summary || line.starts_with("Summary by suite");
+        const bool verdict = line.starts_with("[       OK ]") || line.starts_with("[  FAILED  ]") ||
+                             line.starts_with("[  SKIPPED ]");
+        // The reproduce line holds a new random seed in each run.
+        if ((!verdict && !summary) || line.starts_with("RC_PARAMS")) continue;
+        if (verdict) line = line.substr(0, line.rfind(" ("));
+        verdicts += line + "\n";
+    }
+    return verdicts;
+}
+
+TEST(Runner, LeavesRunAheadOnOtherThreadsGiveTheSameReport) {
+    const ProbeRun serial = runProbe("--gtest_repeat=2", "zelkor_tests_jobs=1");
+    const ProbeRun ahead = runProbe("--gtest_repeat=2", "zelkor_tests_jobs=3");
+    EXPECT_EQ(serial.status, ahead.status);
+    EXPECT_EQ(verdictsOf(ahead.output), verdictsOf(serial.output)) << ahead.output;
+    EXPECT_EQ(occurrences(ahead.output, "Assertion failed: probeKAT-3\nexpected: \"ab\""), 2u) << ahead.output;
+    EXPECT_EQ(occurrences(ahead.output, "[  SKIPPED ] Outcomes.skips ("), 2u) << ahead.output;
+
+    const ProbeRun wrong = runProbe("", "zelkor_tests_jobs=two");
+    ASSERT_TRUE(WIFEXITED(wrong.status)) << wrong.output;
+    EXPECT_EQ(WEXITSTATUS(wrong.status), 2) << wrong.output;
+    EXPECT_TRUE(contains(wrong.output, "zelkor_tests_jobs='two' is not a number of threads")) << wrong.output;
 }
 
 }  // namespace

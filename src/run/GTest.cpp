@@ -21,6 +21,7 @@
 
 #include "zelkor/tests/detail/run/FailureCauses.hpp"
 #include "zelkor/tests/detail/run/FilterMatch.hpp"
+#include "zelkor/tests/detail/run/RunAhead.hpp"
 #include "zelkor/tests/detail/formats/VectorUsage.hpp"
 
 namespace zelkor::tests {
@@ -35,52 +36,76 @@ std::string typeName(const std::exception& error) {
     return status == 0 && name ? name.get() : typeid(error).name();
 }
 
-class CaseTest : public ::testing::Test {
+using detail::LeafOutcome;
+
+// Runs one known-answer case; nothing here touches GoogleTest, so that it can
+// run on any thread.
+LeafOutcome runCase(const TestCase& test) {
+    try {
+        test.run();
+        return {};
+    } catch (const SkipTest& skip) {
+        return {LeafOutcome::Kind::Skipped, skip.what()};
+    } catch (const AssertionFailure& failure) {
+        return {LeafOutcome::Kind::AssertionFailed, failure.what()};
+    } catch (const std::exception& error) {
+        return {LeafOutcome::Kind::Error, " (" + typeName(error) + "): " + error.what()};
+    } catch (...) {
+        return {LeafOutcome::Kind::Error, ": an exception of unknown type"};
+    }
+}
+
+LeafOutcome runProperty(const TestProperty& test, const std::string& id) {
+    PropertyResult result = test.check(id);
+    switch (result.status) {
+    case PropertyResult::Status::Passed: return {};
+    case PropertyResult::Status::Failed: return {LeafOutcome::Kind::PropertyFailed, std::move(result.report)};
+    case PropertyResult::Status::GaveUp: return {LeafOutcome::Kind::PropertyGaveUp, std::move(result.report)};
+    case PropertyResult::Status::Skipped: return {LeafOutcome::Kind::Skipped, std::move(result.report)};
+    }
+    return {};
+}
+
+// Reports an outcome as the running test's result. A known-answer failure is
+// reported at its record in the vector file.
+void report(const LeafOutcome& outcome, const char* file, int line) {
+    switch (outcome.kind) {
+    case LeafOutcome::Kind::Passed:
+        return;
+    case LeafOutcome::Kind::Skipped:
+        GTEST_SKIP() << outcome.message;
+    case LeafOutcome::Kind::AssertionFailed:
+        ADD_FAILURE_AT(file, line) << "Assertion failed: " << outcome.message;
+        return;
+    case LeafOutcome::Kind::Error:
+        ADD_FAILURE_AT(file, line) << "Error" << outcome.message;
+        return;
+    case LeafOutcome::Kind::PropertyFailed:
+        ADD_FAILURE_AT(nullptr, -1) << "Property failed: " << outcome.message;
+        return;
+    case LeafOutcome::Kind::PropertyGaveUp:
+        ADD_FAILURE_AT(nullptr, -1) << "Property gave up (too many discarded cases): " << outcome.message;
+        return;
+    }
+}
+
+// Set while runTree runs the tree with zelkor_tests_jobs above 1.
+detail::RunAhead* activeRunAhead = nullptr;
+
+// One GoogleTest test per leaf: it reports what its leaf gave, run here or
+// ahead on another thread.
+class LeafTest : public ::testing::Test {
 public:
-    explicit CaseTest(TestCase test) : test_(std::move(test)) {}
+    LeafTest(detail::LeafRun run, const char* file, int line) : run_(std::move(run)), file_(file), line_(line) {}
     void TestBody() override {
-        // A known-answer failure is reported at its record in the vector file.
-        const char* file = test_.origin.file.empty() ? nullptr : test_.origin.file.c_str();
-        const int line = test_.origin.line > 0 ? test_.origin.line : -1;
-        try {
-            test_.run();
-        } catch (const SkipTest& skip) {
-            GTEST_SKIP() << skip.what();
-        } catch (const AssertionFailure& failure) {
-            ADD_FAILURE_AT(file, line) << "Assertion failed: " << failure.what();
-        } catch (const std::exception& error) {
-            ADD_FAILURE_AT(file, line) << "Error (" << typeName(error) << "): " << error.what();
-        } catch (...) {
-            ADD_FAILURE_AT(file, line) << "Error: an exception of unknown type";
-        }
+        const auto& info = *::testing::UnitTest::GetInstance()->current_test_info();
+        report(activeRunAhead ? activeRunAhead->outcome(info, run_) : run_(), file_, line_);
     }
 
 private:
-    TestCase test_;
-};
-
-class PropertyTest : public ::testing::Test {
-public:
-    PropertyTest(TestProperty test, std::string id) : test_(std::move(test)), id_(std::move(id)) {}
-    void TestBody() override {
-        const PropertyResult result = test_.check(id_);
-        switch (result.status) {
-        case PropertyResult::Status::Passed:
-            break;
-        case PropertyResult::Status::Failed:
-            ADD_FAILURE_AT(nullptr, -1) << "Property failed: " << result.report;
-            break;
-        case PropertyResult::Status::GaveUp:
-            ADD_FAILURE_AT(nullptr, -1) << "Property gave up (too many discarded cases): " << result.report;
-            break;
-        case PropertyResult::Status::Skipped:
-            GTEST_SKIP() << result.report;
-        }
-    }
-
-private:
-    TestProperty test_;
-    std::string id_;
+    detail::LeafRun run_;
+    const char* file_;
+    int line_;
 };
 
 // Names already taken, so that repeats can be told apart. Each name keeps the
@@ -125,6 +150,7 @@ std::string join(const std::string& suite, const std::string& group) {
 
 // What the summary needs to know of each registered leaf.
 struct LeafKind {
+    detail::LeafRun run;
     bool property = false;
     std::shared_ptr<const detail::VectorUsage> usage;
     std::string file;  // where its records are, to count shared records once
@@ -147,19 +173,24 @@ void registerAll(const std::vector<Test>& tests, const std::string& suite, NameT
             // Known-answer cases are filed under their record, so XML and JSON
             // reports point at the vector file.
             const bool located = !leaf->origin.file.empty();
+            auto shared = std::make_shared<const TestCase>(*leaf);
+            detail::LeafRun run = [shared] { return runCase(*shared); };
+            const char* file = located ? shared->origin.file.c_str() : nullptr;
+            const int line = located && shared->origin.line > 0 ? shared->origin.line : -1;
             const auto* info = ::testing::RegisterTest(
                 leafSuite.c_str(), name.c_str(), nullptr, nullptr, located ? leaf->origin.file.c_str() : __FILE__,
                 located ? leaf->origin.line : __LINE__,
-                [leaf = *leaf]() -> ::testing::Test* { return new CaseTest(leaf); });
-            registeredLeaves()[info] = {false, leaf->origin.usage, leaf->origin.file, leaf->origin.line,
-                                        leaf->origin.records};
+                [run, file, line]() -> ::testing::Test* { return new LeafTest(run, file, line); });
+            registeredLeaves()[info] = {std::move(run), false, leaf->origin.usage, leaf->origin.file,
+                                        leaf->origin.line, leaf->origin.records};
         } else {
             const auto& prop = std::get<TestProperty>(test.node);
             const std::string name = names.unique(leafSuite, prop.name);
+            detail::LeafRun run = [prop, id = leafSuite + "/" + name] { return runProperty(prop, id); };
             const auto* info = ::testing::RegisterTest(
                 leafSuite.c_str(), name.c_str(), nullptr, nullptr, __FILE__, __LINE__,
-                [prop, id = leafSuite + "/" + name]() -> ::testing::Test* { return new PropertyTest(prop, id); });
-            registeredLeaves()[info] = {true, nullptr, {}, 0, 0};
+                [run]() -> ::testing::Test* { return new LeafTest(run, nullptr, -1); });
+            registeredLeaves()[info] = {std::move(run), true, nullptr, {}, 0, 0};
         }
     }
 }
@@ -383,13 +414,43 @@ private:
     bool recorded_ = false;
 };
 
+// Starts the run-ahead workers at each iteration, over the leaves it runs.
+class RunAheadListener : public ::testing::EmptyTestEventListener {
+public:
+    explicit RunAheadListener(detail::RunAhead& runAhead) : runAhead_(runAhead) {}
+    void OnTestIterationStart(const ::testing::UnitTest& unit, int) override {
+        runAhead_.start(unit, [](const ::testing::TestInfo& info) -> detail::LeafRun {
+            const auto leaf = registeredLeaves().find(&info);
+            return leaf == registeredLeaves().end() ? detail::LeafRun{} : leaf->second.run;
+        });
+    }
+    void OnTestIterationEnd(const ::testing::UnitTest&, int) override { runAhead_.stop(); }
+
+private:
+    detail::RunAhead& runAhead_;
+};
+
 std::string exceptionText(const std::exception& error) { return "(" + typeName(error) + "): " + error.what(); }
 
 // Registers the tree and runs it with the runner's own listeners; the status
 // GoogleTest gives, or 1 when no test was selected at all.
 int runTree(const std::vector<Test>& tests) {
+    unsigned jobs = 1;
+    try {
+        jobs = detail::requestedJobs();
+    } catch (const std::invalid_argument& error) {
+        std::fprintf(stderr, "zelkor-tests: error: %s\n", error.what());
+        return detail::kCannotBuildTree;
+    }
     registerTests(tests, "");
     auto& listeners = ::testing::UnitTest::GetInstance()->listeners();
+    detail::RunAhead runAhead(jobs);
+    std::unique_ptr<RunAheadListener> runAheadListener;
+    if (jobs > 1) {
+        activeRunAhead = &runAhead;
+        runAheadListener = std::make_unique<RunAheadListener>(runAhead);
+        listeners.Append(runAheadListener.get());
+    }
     auto* selection = new EmptySelection;
     // End-of-run lines come in the reverse order: the summary by suite, then
     // shared failures, then why nothing ran.
@@ -398,6 +459,9 @@ int runTree(const std::vector<Test>& tests) {
     listeners.Append(new CauseSummary);
     listeners.Append(new SummaryPrinter);
     const int status = RUN_ALL_TESTS();
+    runAhead.stop();
+    activeRunAhead = nullptr;
+    if (runAheadListener) listeners.Release(runAheadListener.get());
     return status == 0 && selection->nothingSelected() ? 1 : status;
 }
 
