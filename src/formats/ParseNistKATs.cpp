@@ -3,6 +3,8 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
+#include <deque>
+#include <functional>
 #include <optional>
 #include <ostream>
 #include <utility>
@@ -12,6 +14,7 @@
 #endif
 
 #include "zelkor/tests/detail/formats/CategoryStream.hpp"
+#include "zelkor/tests/detail/formats/CategoryViews.hpp"
 #include "zelkor/tests/detail/formats/KATLines.hpp"
 #include "zelkor/tests/detail/formats/ShaHmacFields.hpp"
 
@@ -204,16 +207,16 @@ Field bodyField(std::string_view line) {
 // What is wrong with a line that is not name=value, or nothing. NIST's files
 // hold three lines of a bare name on purpose: the direction headers [ENCRYPT]
 // and [DECRYPT], and the FAIL marker of a record that must be refused.
-std::optional<std::string> malformation(std::string_view line, bool header, const Property& parsed) {
+std::optional<std::string> malformation(std::string_view line, bool header, std::string_view name) {
     if (header) {
-        if (line.find('=') != std::string_view::npos || parsed.name == "ENCRYPT" || parsed.name == "DECRYPT") return {};
+        if (line.find('=') != std::string_view::npos || name == "ENCRYPT" || name == "DECRYPT") return {};
         return "header " + detail::quoteExcerpt(line) + " has no '='";
     }
     std::size_t start = 0;
     for (std::size_t n; start < line.size() && (n = whitespaceAt(line, start)) > 0;) start += n;
     if (start > 0 && start < line.size() && line[start] == '[')
         return "header " + detail::quoteExcerpt(line) + " starts with whitespace, so it is read as a body line";
-    if (line.find('=') != std::string_view::npos || parsed.name == "FAIL") return {};
+    if (line.find('=') != std::string_view::npos || name == "FAIL") return {};
     return "line " + detail::quoteExcerpt(line) + " has no '='";
 }
 
@@ -269,7 +272,7 @@ private:
     // Keeps the first line that is not name=value, for the handler.
     void noteMalformation(std::string_view line, bool header, const Field& parsed, std::size_t lineNumber) {
         if (!onMalformed_ || malformed_) return;
-        if (auto what = malformation(line, header, parsed)) malformed_.emplace(lineNumber, std::move(*what));
+        if (auto what = malformation(line, header, parsed.name)) malformed_.emplace(lineNumber, std::move(*what));
     }
 
     void openCategory() {
@@ -317,6 +320,138 @@ private:
     std::string scratch_;
 };
 
+// Whether `s` holds a whitespace character anywhere.
+bool holdsWhitespace(std::string_view s) {
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        i = skipSurelyPlain(s, i, false);
+        while (i < s.size() && kValueStops[byteAt(s, i)] == kPlain) ++i;
+        if (i == s.size()) return false;
+        if (whitespaceAt(s, i) > 0) return true;
+    }
+    return false;
+}
+
+// `s` with every whitespace character removed: a view of `s` itself when the
+// only whitespace is at its ends, else of `buffer`, which receives the rest.
+std::string_view withoutWhitespace(std::string_view s, std::string& buffer) {
+    s = trim(s);
+    if (!holdsWhitespace(s)) return s;
+    buffer.clear();
+    for (std::size_t i = 0; i < s.size();) {
+        i = appendPlainRun(buffer, s, i, kValueStops);
+        if (i == s.size()) break;
+        const std::size_t n = whitespaceAt(s, i);
+        if (n == 0) buffer.push_back(s[i]);
+        i += n == 0 ? 1 : n;
+    }
+    return buffer;
+}
+
+// bodyField as views. No whitespace character holds "=", so splitting at the
+// first "=" before removing whitespace splits where removing it first would.
+detail::FieldView bodyFieldView(std::string_view line, std::string& nameBuffer, std::string& valueBuffer) {
+    const std::size_t eq = line.find('=');
+    if (eq == std::string_view::npos) return {withoutWhitespace(line, nameBuffer), {}};
+    return {withoutWhitespace(line.substr(0, eq), nameBuffer), withoutWhitespace(line.substr(eq + 1), valueBuffer)};
+}
+
+// headerProperty as views: into the line when its only brackets are the
+// opening and closing ones, else into `buffer`.
+detail::FieldView headerPropertyView(std::string_view line, std::string& buffer) {
+    std::string_view text = line;
+    if (!text.empty() && text.front() == '[') text.remove_prefix(1);
+    if (!text.empty() && text.back() == ']') text.remove_suffix(1);
+    if (text.find_first_of("[]") != std::string_view::npos) {
+        buffer.clear();
+        for (char c : text) {
+            if (c != '[' && c != ']') buffer.push_back(c);
+        }
+        text = buffer;
+    }
+    const std::size_t eq = text.find('=');
+    if (eq == std::string_view::npos) return {trim(text), {}};
+    return {trim(text.substr(0, eq)), trim(text.substr(eq + 1))};
+}
+
+// CategoryBuilder's grouping over views. Views into the text are kept as they
+// are; views into a buffer are copied into the arena first.
+class CategoryViewBuilder {
+public:
+    CategoryViewBuilder(std::string_view recordKey, std::string_view text, std::deque<std::string>& rewritten,
+                        const detail::RepeatedNameHandler& onRepeat, const detail::MalformedLineHandler& onMalformed)
+        : recordKey_(recordKey), text_(text), rewritten_(rewritten), onRepeat_(onRepeat), onMalformed_(onMalformed) {}
+
+    void add(std::string_view line, std::size_t lineNumber) {
+        if (!line.empty() && line.front() == '[') addHeader(line, lineNumber);
+        else addBody(line, lineNumber);
+        if (onMalformed_ && malformed_ && sawRecord_ && !reported_) {
+            reported_ = true;
+            onMalformed_(malformed_->first, malformed_->second);
+        }
+    }
+
+    std::vector<detail::CategoryView> finish() && { return std::move(categories_); }
+
+private:
+    enum class Run { None, Header, Body };
+
+    std::string_view kept(std::string_view view) {
+        const auto* begin = text_.data();
+        if (view.empty()) return {};
+        if (std::less_equal<>()(begin, view.data()) && std::less_equal<>()(view.data() + view.size(), begin + text_.size()))
+            return view;
+        return rewritten_.emplace_back(view);
+    }
+
+    void addHeader(std::string_view line, std::size_t lineNumber) {
+        if (run_ != Run::Header) categories_.emplace_back();
+        run_ = Run::Header;
+        const detail::FieldView property = headerPropertyView(line, nameBuffer_);
+        noteMalformation(line, true, property.name, lineNumber);
+        categories_.back().properties.push_back({kept(property.name), kept(property.value)});
+    }
+
+    void noteMalformation(std::string_view line, bool header, std::string_view name, std::size_t lineNumber) {
+        if (!onMalformed_ || malformed_) return;
+        if (auto what = malformation(line, header, name)) malformed_.emplace(lineNumber, std::move(*what));
+    }
+
+    void addBody(std::string_view line, std::size_t lineNumber) {
+        if (run_ == Run::None) categories_.emplace_back();
+        run_ = Run::Body;
+        const detail::FieldView field = bodyFieldView(line, nameBuffer_, valueBuffer_);
+        noteMalformation(line, false, field.name, lineNumber);
+        detail::CategoryView& category = categories_.back();
+        if (field.name == recordKey_) {
+            sawRecord_ = true;
+            category.records.push_back({category.fields.size(), 0, lineNumber});
+        } else if (category.records.empty()) {
+            return;  // before the first key: belongs to no record
+        } else if (onRepeat_) {
+            for (const detail::FieldView& held : category.record(category.records.size() - 1)) {
+                if (held.name == field.name) {
+                    onRepeat_(field.name, lineNumber);
+                    break;
+                }
+            }
+        }
+        category.fields.push_back({kept(field.name), kept(field.value)});
+        ++category.records.back().count;
+    }
+
+    std::string_view recordKey_;
+    std::string_view text_;
+    std::deque<std::string>& rewritten_;
+    const detail::RepeatedNameHandler& onRepeat_;
+    const detail::MalformedLineHandler& onMalformed_;
+    std::optional<std::pair<std::size_t, std::string>> malformed_;
+    bool sawRecord_ = false;
+    bool reported_ = false;
+    std::vector<detail::CategoryView> categories_;
+    Run run_ = Run::None;
+    std::string nameBuffer_, valueBuffer_;
+};
+
 }  // namespace
 
 namespace detail {
@@ -359,6 +494,43 @@ void CategoryStream::feed(std::string_view text) {
     unfinishedLine_.assign(text);
 }
 
+std::vector<CategoryView> parseCategoryViews(std::string_view recordKey, std::string_view text,
+                                             std::deque<std::string>& rewritten, const RepeatedNameHandler& onRepeat,
+                                             const MalformedLineHandler& onMalformed) {
+    CategoryViewBuilder builder(recordKey, text, rewritten, onRepeat, onMalformed);
+    std::size_t lineNumber = 0;
+    forEachCleanLine(text, lineNumber, [&](std::string_view line, std::size_t number) { builder.add(line, number); });
+    return std::move(builder).finish();
+}
+
+std::vector<CategoryView> parseCategoryViews(std::string_view recordKey, VectorText& text,
+                                             const RepeatedNameHandler& onRepeat,
+                                             const MalformedLineHandler& onMalformed) {
+    return parseCategoryViews(recordKey, text.bytes, text.rewritten, onRepeat, onMalformed);
+}
+
+std::optional<std::string_view> lookupView(std::span<const FieldView> fields, std::string_view name) {
+    for (const FieldView& field : fields) {
+        if (field.name == name) return field.value;
+    }
+    return std::nullopt;
+}
+
+Record toRecord(std::span<const FieldView> fields) {
+    Record record;
+    record.reserve(fields.size());
+    for (const FieldView& field : fields) record.push_back({std::string(field.name), std::string(field.value)});
+    return record;
+}
+
+Category toCategory(const CategoryView& view) {
+    Category category;
+    category.properties = toRecord(view.properties);
+    category.records.reserve(view.records.size());
+    for (std::size_t r = 0; r < view.records.size(); ++r) category.records.push_back(toRecord(view.record(r)));
+    return category;
+}
+
 std::vector<Category> CategoryStream::finish(std::vector<std::vector<std::size_t>>* recordLines) && {
     forEachCleanLine(unfinishedLine_, lineNumber_,
                      [this](std::string_view line, std::size_t number) { builder_->add(line, number); });
@@ -369,9 +541,11 @@ std::vector<Category> CategoryStream::finish(std::vector<std::vector<std::size_t
 }  // namespace detail
 
 std::vector<Category> parseCategories(std::string_view recordKey, std::string_view text) {
-    detail::CategoryStream stream(recordKey);
-    stream.feed(text);
-    return std::move(stream).finish();
+    std::deque<std::string> rewritten;
+    std::vector<Category> categories;
+    for (const detail::CategoryView& view : detail::parseCategoryViews(recordKey, text, rewritten))
+        categories.push_back(detail::toCategory(view));
+    return categories;
 }
 
 std::vector<Category> getCategories(std::string_view recordKey, const std::vector<std::string>& lines) {
