@@ -136,7 +136,7 @@ TEST(VectorFileViews, DigestRecordsPointIntoTheKeptTextAndNameTheirLines) {
     EXPECT_EQ(record.len, "8");
     EXPECT_TRUE(within(record.msg, views.texts[0]->bytes));
     EXPECT_EQ(record.origin.where(), data.path() + ":3");
-    EXPECT_EQ(usage->describe(), "KAT_X: 1 file, 2 records read: 1 used, 1 skipped (missing field)");
+    EXPECT_EQ(usage->describe(), "KAT_X: 1 file, 2 records read: 1 used, 1 skipped (1 missing field)");
 }
 
 }  // namespace

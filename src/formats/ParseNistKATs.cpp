@@ -73,6 +73,7 @@ std::size_t whitespaceEndingAt(std::string_view s, std::size_t end) {
 }
 
 bool isWhitespaceOnly(std::string_view line) {
+    if (!line.empty() && kValueStops[byteAt(line, 0)] == kPlain) return false;
     for (std::size_t i = 0; i < line.size();) {
         const std::size_t n = whitespaceAt(line, i);
         if (n == 0) return false;
@@ -81,7 +82,19 @@ bool isWhitespaceOnly(std::string_view line) {
     return true;
 }
 
+// Whether `s` surely neither starts nor ends with whitespace: a plain first
+// byte, and a plain ASCII last byte (no multi-byte space ends in one).
+bool surelyTrimmed(std::string_view s) {
+    if (s.empty()) return true;
+    const unsigned last = byteAt(s, s.size() - 1);
+    return kValueStops[byteAt(s, 0)] == kPlain && last < 0x80 && kValueStops[last] == kPlain;
+}
+
 std::string_view trim(std::string_view s) {
+    // Most ends are plain, or a space next to "=".
+    while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
+    while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
+    if (surelyTrimmed(s)) return s;
     while (!s.empty()) {
         const std::size_t n = whitespaceAt(s, 0);
         if (n == 0) break;
@@ -117,7 +130,9 @@ std::string_view withoutCarriageReturns(std::string_view line, std::string& buff
 // it points into a buffer that the next call reuses.
 // `lineNumber` counts the lines of the whole text; it is that of the line
 // before `text` on entry and of its last line on return.
-template <class OnLine>
+// With `keepInnerCRs`, a CR is only cut off the end of a line; the caller
+// removes any others itself.
+template <bool keepInnerCRs = false, class OnLine>
 void forEachCleanLine(std::string_view text, std::size_t& lineNumber, OnLine&& onLine) {
     std::string withoutCR;
     std::size_t pos = 0;
@@ -129,7 +144,13 @@ void forEachCleanLine(std::string_view text, std::size_t& lineNumber, OnLine&& o
         pos = end + 1;
         ++lineNumber;
         if (line.empty() || line.front() == '#' || isWhitespaceOnly(line)) continue;
-        onLine(withoutCarriageReturns(line, withoutCR), lineNumber);
+        if constexpr (keepInnerCRs) {
+            std::string_view kept = line;
+            while (kept.back() == '\r') kept.remove_suffix(1);
+            onLine(kept, lineNumber);
+        } else {
+            onLine(withoutCarriageReturns(line, withoutCR), lineNumber);
+        }
     }
 }
 
@@ -320,22 +341,53 @@ private:
     std::string scratch_;
 };
 
+#if defined(__SSE2__)
+// The stops of skipSurelyPlain in the 16 bytes at `p`, one bit each.
+int stopMask(const char* p) {
+    const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const __m128i low = _mm_set1_epi8(0x20);
+    const __m128i high = _mm_set1_epi8(static_cast<char>(0xC2));
+    return _mm_movemask_epi8(
+        _mm_or_si128(_mm_cmpeq_epi8(_mm_max_epu8(c, low), low), _mm_cmpeq_epi8(_mm_max_epu8(c, high), c)));
+}
+#endif
+
+// The first byte from `i` on that may start whitespace, or s.size(). Texts of
+// 16 bytes or more are read in blocks, the last one overlapping the one
+// before, so that no byte is looked at one by one.
+std::size_t firstStop(std::string_view s, std::size_t i) {
+#if defined(__SSE2__)
+    if (s.size() - i >= 16) {
+        for (; i + 16 <= s.size(); i += 16) {
+            if (const int mask = stopMask(s.data() + i); mask != 0) return i + static_cast<std::size_t>(__builtin_ctz(mask));
+        }
+        if (i == s.size()) return i;
+        const std::size_t last = s.size() - 16;
+        const int mask = stopMask(s.data() + last) >> (i - last);
+        return mask == 0 ? s.size() : i + static_cast<std::size_t>(__builtin_ctz(mask));
+    }
+#endif
+    while (i < s.size() && kValueStops[byteAt(s, i)] == kPlain) ++i;
+    return i;
+}
+
 // Whether `s` holds a whitespace character anywhere.
 bool holdsWhitespace(std::string_view s) {
-    for (std::size_t i = 0; i < s.size(); ++i) {
-        i = skipSurelyPlain(s, i, false);
-        while (i < s.size() && kValueStops[byteAt(s, i)] == kPlain) ++i;
-        if (i == s.size()) return false;
+    for (std::size_t i = firstStop(s, 0); i < s.size(); i = firstStop(s, i + 1)) {
         if (whitespaceAt(s, i) > 0) return true;
     }
     return false;
 }
 
-// `s` with every whitespace character removed: a view of `s` itself when the
-// only whitespace is at its ends, else of `buffer`, which receives the rest.
+// `s` with every CR and then every whitespace character removed: a view of
+// `s` itself when the only whitespace is at its ends, else of `buffer`, which
+// receives the rest. A CR inside is whitespace, so it always takes the second
+// way, where CRs go first: they may split a multi-byte space.
 std::string_view withoutWhitespace(std::string_view s, std::string& buffer) {
-    s = trim(s);
-    if (!holdsWhitespace(s)) return s;
+    const std::string_view trimmed = trim(s);
+    if (!holdsWhitespace(trimmed)) return trimmed;
+    std::string noCR;
+    if (s.find('\r') != std::string_view::npos) s = withoutCarriageReturns(s, noCR);
     buffer.clear();
     for (std::size_t i = 0; i < s.size();) {
         i = appendPlainRun(buffer, s, i, kValueStops);
@@ -381,9 +433,17 @@ public:
                         const detail::RepeatedNameHandler& onRepeat, const detail::MalformedLineHandler& onMalformed)
         : recordKey_(recordKey), text_(text), rewritten_(rewritten), onRepeat_(onRepeat), onMalformed_(onMalformed) {}
 
+    // A line that may still hold CRs inside (not at its end). Removing every
+    // whitespace character from a body line removes them too; a header keeps
+    // its inner whitespace, so its CRs are removed first.
     void add(std::string_view line, std::size_t lineNumber) {
-        if (!line.empty() && line.front() == '[') addHeader(line, lineNumber);
-        else addBody(line, lineNumber);
+        if (line.front() == '[' || line.front() == '\r') {
+            line = withoutCarriageReturns(line, crBuffer_);
+            if (!line.empty() && line.front() == '[') addHeader(line, lineNumber);
+            else addBody(line, lineNumber);
+        } else {
+            addBody(line, lineNumber);
+        }
         if (onMalformed_ && malformed_ && sawRecord_ && !reported_) {
             reported_ = true;
             onMalformed_(malformed_->first, malformed_->second);
@@ -403,8 +463,19 @@ private:
         return rewritten_.emplace_back(view);
     }
 
+    // Categories of one file tend to be alike: a new one is sized like the
+    // one before, so that its vectors rarely grow.
+    void openCategory() {
+        detail::CategoryView& added = categories_.emplace_back();
+        if (categories_.size() < 2) return;
+        const detail::CategoryView& before = categories_[categories_.size() - 2];
+        added.properties.reserve(before.properties.size());
+        added.fields.reserve(before.fields.size());
+        added.records.reserve(before.records.size());
+    }
+
     void addHeader(std::string_view line, std::size_t lineNumber) {
-        if (run_ != Run::Header) categories_.emplace_back();
+        if (run_ != Run::Header) openCategory();
         run_ = Run::Header;
         const detail::FieldView property = headerPropertyView(line, nameBuffer_);
         noteMalformation(line, true, property.name, lineNumber);
@@ -413,11 +484,14 @@ private:
 
     void noteMalformation(std::string_view line, bool header, std::string_view name, std::size_t lineNumber) {
         if (!onMalformed_ || malformed_) return;
-        if (auto what = malformation(line, header, name)) malformed_.emplace(lineNumber, std::move(*what));
+        // A body line with "=" that does not start with whitespace is sound.
+        if (!header && kValueStops[byteAt(line, 0)] == kPlain && line.find('=') != std::string_view::npos) return;
+        std::string cleaned(withoutCarriageReturns(line, crBuffer_));
+        if (auto what = malformation(cleaned, header, name)) malformed_.emplace(lineNumber, std::move(*what));
     }
 
     void addBody(std::string_view line, std::size_t lineNumber) {
-        if (run_ == Run::None) categories_.emplace_back();
+        if (run_ == Run::None) openCategory();
         run_ = Run::Body;
         const detail::FieldView field = bodyFieldView(line, nameBuffer_, valueBuffer_);
         noteMalformation(line, false, field.name, lineNumber);
@@ -449,7 +523,7 @@ private:
     bool reported_ = false;
     std::vector<detail::CategoryView> categories_;
     Run run_ = Run::None;
-    std::string nameBuffer_, valueBuffer_;
+    std::string nameBuffer_, valueBuffer_, crBuffer_;
 };
 
 }  // namespace
@@ -499,7 +573,8 @@ std::vector<CategoryView> parseCategoryViews(std::string_view recordKey, std::st
                                              const MalformedLineHandler& onMalformed) {
     CategoryViewBuilder builder(recordKey, text, rewritten, onRepeat, onMalformed);
     std::size_t lineNumber = 0;
-    forEachCleanLine(text, lineNumber, [&](std::string_view line, std::size_t number) { builder.add(line, number); });
+    forEachCleanLine<true>(text, lineNumber,
+                           [&](std::string_view line, std::size_t number) { builder.add(line, number); });
     return std::move(builder).finish();
 }
 
