@@ -5,9 +5,16 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <deque>
+#include <optional>
+#include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "zelkor/tests/ParseNistKATs.hpp"
+#include "zelkor/tests/detail/formats/CategoryStream.hpp"
+#include "zelkor/tests/detail/formats/CategoryViews.hpp"
 #include "zelkor/tests/detail/formats/KATLines.hpp"
 
 namespace {
@@ -36,8 +43,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         CHECK(line.find('\n') == std::string_view::npos && line.find('\r') == std::string_view::npos);
     }
 
+    // parseCategories reads through the views; getCategories and the stream
+    // through the string builder: the two must agree on every text, and on
+    // the lines the directory loader's errors name.
     const auto categories = zelkor::tests::parseCategories(key, text);
     CHECK(categories == zelkor::tests::getCategories(key, lines));
+    std::vector<std::pair<std::string, std::size_t>> viewRepeats, streamRepeats;
+    std::optional<std::size_t> viewFault, streamFault;
+    std::deque<std::string> rewritten;
+    const auto views = zelkor::tests::detail::parseCategoryViews(
+        key, text, rewritten, [&](std::string_view name, std::size_t line) { viewRepeats.emplace_back(name, line); },
+        [&](std::size_t line, const std::string&) { viewFault = viewFault.value_or(line); });
+    zelkor::tests::detail::CategoryStream stream(
+        key, {}, [&](const zelkor::tests::Field& field, std::size_t line) { streamRepeats.emplace_back(field.name, line); },
+        [&](std::size_t line, const std::string&) { streamFault = streamFault.value_or(line); });
+    stream.feed(text);
+    CHECK(std::move(stream).finish() == categories);
+    CHECK(viewFault == streamFault);
+    CHECK(viewRepeats == streamRepeats);
+    CHECK(views.size() == categories.size());
+    for (std::size_t c = 0; c < views.size(); ++c) CHECK(zelkor::tests::detail::toCategory(views[c]) == categories[c]);
     CHECK(categories.size() <= lines.size());
     for (const auto& category : categories) {
         for (const auto& property : category.properties) {

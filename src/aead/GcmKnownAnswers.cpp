@@ -10,15 +10,18 @@
 #include <iterator>
 #include <memory>
 #include <mutex>
+#include <span>
+#include <string_view>
 
 #include "zelkor/tests/detail/formats/GcmVectors.hpp"
 #include "zelkor/tests/detail/run/Report.hpp"
 #include "zelkor/tests/detail/formats/VectorDirectory.hpp"
+#include "zelkor/tests/detail/formats/VectorFileViews.hpp"
 
 namespace zelkor::tests::gcm_detail {
 
 std::string recordPlace(const std::string& file, const NistGcmRecord& record) {
-    return file + ":" + std::to_string(record.line) + " Count = " + record.count + ": ";
+    return file + ":" + std::to_string(record.line) + " Count = " + std::string(record.count) + ": ";
 }
 
 void RecordFailures::throwIfAny(std::string_view caseName, std::size_t records) const {
@@ -59,31 +62,53 @@ namespace {
 // its next change.
 constexpr long kSettleSeconds = 2;
 
-std::string categoryName(std::string_view fileName, const std::vector<Property>& properties) {
+std::string categoryName(std::string_view fileName, std::span<const detail::FieldView> properties) {
     std::string name(fileName);
-    for (const Property& property : properties) name += "-" + property.name + property.value;
+    for (const detail::FieldView& property : properties) {
+        name += "-";
+        name += property.name;
+        name += property.value;
+    }
     return name;
 }
 
-std::optional<NistGcmRecord> recordOf(Record&& fields, std::size_t line) {
+bool sameFields(std::span<const detail::FieldView> a, std::span<const detail::FieldView> b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const detail::FieldView& x, const detail::FieldView& y) {
+        return x.name == y.name && x.value == y.value;
+    });
+}
+
+std::optional<NistGcmRecord> recordOf(std::span<const detail::FieldView> fields, std::size_t line) {
     NistGcmRecord record;
     record.line = line;
     bool plaintext = false, ciphertext = false, iv = false, aad = false, tag = false;
-    for (Field& field : fields) {
-        std::string& value = field.value;
-        if (field.name == "Count") record.count = std::move(value);
-        else if (field.name == "Key") record.key = std::move(value);
-        else if (field.name == "IV") (record.iv = std::move(value), iv = true);
-        else if (field.name == "PT") (record.plaintext = std::move(value), plaintext = true);
-        else if (field.name == "AAD") (record.aad = std::move(value), aad = true);
-        else if (field.name == "CT") (record.ciphertext = std::move(value), ciphertext = true);
-        else if (field.name == "Tag") (record.tag = std::move(value), tag = true);
+    for (const detail::FieldView& field : fields) {
+        const std::string_view value = field.value;
+        if (field.name == "Count") record.count = value;
+        else if (field.name == "Key") record.key = value;
+        else if (field.name == "IV") (record.iv = value, iv = true);
+        else if (field.name == "PT") (record.plaintext = value, plaintext = true);
+        else if (field.name == "AAD") (record.aad = value, aad = true);
+        else if (field.name == "CT") (record.ciphertext = value, ciphertext = true);
+        else if (field.name == "Tag") (record.tag = value, tag = true);
         else if (field.name == "FAIL") record.mustFail = true;
     }
     if (record.count.empty() || record.key.empty() || !iv || !aad || !ciphertext || !tag ||
         (!plaintext && !record.mustFail))
         return std::nullopt;
     return record;
+}
+
+// Records with what keeps the text they point into.
+struct OwnedRecords {
+    std::shared_ptr<const void> owner;
+    std::vector<NistGcmRecord> records;
+};
+
+std::shared_ptr<const std::vector<NistGcmRecord>> owning(std::shared_ptr<const void> owner,
+                                                         std::vector<NistGcmRecord>&& records) {
+    auto held = std::make_shared<OwnedRecords>(OwnedRecords{std::move(owner), std::move(records)});
+    return std::shared_ptr<const std::vector<NistGcmRecord>>(held, &held->records);
 }
 
 std::optional<bool> directionOf(std::string_view fileName) {
@@ -105,42 +130,56 @@ NistGcmDirectory readNistGcm() {
     NistGcmDirectory dir;
     NistGcmCategoryData current;
     std::vector<NistGcmRecord> records;
-    std::vector<Property> currentProperties;
+    std::shared_ptr<const detail::VectorText> currentText;
+    std::span<const detail::FieldView> currentProperties;
     std::optional<bool> encrypt;
     const auto finishCategory = [&] {
         if (!records.empty()) {
-            current.records = std::make_shared<const std::vector<NistGcmRecord>>(std::move(records));
+            current.records = owning(currentText, std::move(records));
             dir.categories.push_back(std::move(current));
         }
         current = {};
         records.clear();
     };
-    const auto onRecord = [&](const std::string& path, std::size_t line, const std::vector<Property>& properties,
-                              Record&& fields) {
-        ++dir.records;
-        if (path != current.file || properties != currentProperties) {
-            finishCategory();
-            const std::string_view fileName = detail::fileNameOf(path);
-            encrypt = directionOf(fileName);
-            current.file = path;
-            current.name = categoryName(fileName, properties);
-            current.encrypt = encrypt.value_or(true);
-            currentProperties = properties;
+    const auto onFile = [&](detail::ViewedFile&& file) {
+        for (const detail::CategoryView& category : file.categories) {
+            for (std::size_t r = 0; r < category.records.size(); ++r) {
+                ++dir.records;
+                const std::size_t line = category.records[r].line;
+                // currentProperties are views of the current file's parse: only
+                // compared while that file is the one being read.
+                if (file.path != current.file || !sameFields(category.properties, currentProperties)) {
+                    finishCategory();
+                    const std::string_view fileName = detail::fileNameOf(file.path);
+                    encrypt = directionOf(fileName);
+                    current.file = file.path;
+                    current.name = categoryName(fileName, category.properties);
+                    current.encrypt = encrypt.value_or(true);
+                    currentText = file.text;
+                    currentProperties = category.properties;
+                }
+                if (!encrypt) {
+                    ++dir.noDirection;
+                    continue;
+                }
+                std::optional<NistGcmRecord> record = recordOf(category.record(r), line);
+                if (!record) {
+                    ++dir.missingField;
+                    continue;
+                }
+                // Read as a decryption record, it would fail a correct implementation.
+                if (record->mustFail && *encrypt) {
+                    throw detail::VectorFileError(
+                        "vector file '" + file.path + "' line " + std::to_string(line) +
+                        ": record marked FAIL in an encryption file (only decryption files mark "
+                        "records that must be refused)");
+                }
+                records.push_back(*record);
+            }
         }
-        if (!encrypt) return void(++dir.noDirection);
-        std::optional<NistGcmRecord> record = recordOf(std::move(fields), line);
-        if (!record) return void(++dir.missingField);
-        // Read as a decryption record, it would fail a correct implementation.
-        if (record->mustFail && *encrypt) {
-            throw detail::VectorFileError("vector file '" + path + "' line " + std::to_string(line) +
-                                          ": record marked FAIL in an encryption file (only decryption files mark "
-                                          "records that must be refused)");
-        }
-        records.push_back(std::move(*record));
     };
-    detail::VectorUsage ignored("");
     const auto countFiles = [&](std::string_view) { return ++dir.files, true; };
-    detail::forEachVectorRecord(kNistGcmDirectory, "Count", countFiles, onRecord, ignored);
+    detail::forEachVectorFileView(kNistGcmDirectory, "Count", countFiles, onFile);
     finishCategory();
     return dir;
 }
@@ -219,7 +258,7 @@ std::vector<NistGcmCategoryData> loadNistGcm(int keyBits, detail::VectorUsage& u
         if (fitting < records.size()) {
             std::vector<NistGcmRecord> kept;
             std::copy_if(records.begin(), records.end(), std::back_inserter(kept), ofKeySize);
-            mine.records = std::make_shared<const std::vector<NistGcmRecord>>(std::move(kept));
+            mine.records = owning(category.records, std::move(kept));
         }
         out.push_back(std::move(mine));
     }

@@ -3,6 +3,8 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
+#include <deque>
+#include <functional>
 #include <optional>
 #include <ostream>
 #include <utility>
@@ -12,6 +14,7 @@
 #endif
 
 #include "zelkor/tests/detail/formats/CategoryStream.hpp"
+#include "zelkor/tests/detail/formats/CategoryViews.hpp"
 #include "zelkor/tests/detail/formats/KATLines.hpp"
 #include "zelkor/tests/detail/formats/ShaHmacFields.hpp"
 
@@ -70,6 +73,7 @@ std::size_t whitespaceEndingAt(std::string_view s, std::size_t end) {
 }
 
 bool isWhitespaceOnly(std::string_view line) {
+    if (!line.empty() && kValueStops[byteAt(line, 0)] == kPlain) return false;
     for (std::size_t i = 0; i < line.size();) {
         const std::size_t n = whitespaceAt(line, i);
         if (n == 0) return false;
@@ -78,7 +82,19 @@ bool isWhitespaceOnly(std::string_view line) {
     return true;
 }
 
+// Whether `s` surely neither starts nor ends with whitespace: a plain first
+// byte, and a plain ASCII last byte (no multi-byte space ends in one).
+bool surelyTrimmed(std::string_view s) {
+    if (s.empty()) return true;
+    const unsigned last = byteAt(s, s.size() - 1);
+    return kValueStops[byteAt(s, 0)] == kPlain && last < 0x80 && kValueStops[last] == kPlain;
+}
+
 std::string_view trim(std::string_view s) {
+    // Most ends are plain, or a space next to "=".
+    while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
+    while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
+    if (surelyTrimmed(s)) return s;
     while (!s.empty()) {
         const std::size_t n = whitespaceAt(s, 0);
         if (n == 0) break;
@@ -114,7 +130,9 @@ std::string_view withoutCarriageReturns(std::string_view line, std::string& buff
 // it points into a buffer that the next call reuses.
 // `lineNumber` counts the lines of the whole text; it is that of the line
 // before `text` on entry and of its last line on return.
-template <class OnLine>
+// With `keepInnerCRs`, a CR is only cut off the end of a line; the caller
+// removes any others itself.
+template <bool keepInnerCRs = false, class OnLine>
 void forEachCleanLine(std::string_view text, std::size_t& lineNumber, OnLine&& onLine) {
     std::string withoutCR;
     std::size_t pos = 0;
@@ -126,7 +144,13 @@ void forEachCleanLine(std::string_view text, std::size_t& lineNumber, OnLine&& o
         pos = end + 1;
         ++lineNumber;
         if (line.empty() || line.front() == '#' || isWhitespaceOnly(line)) continue;
-        onLine(withoutCarriageReturns(line, withoutCR), lineNumber);
+        if constexpr (keepInnerCRs) {
+            std::string_view kept = line;
+            while (kept.back() == '\r') kept.remove_suffix(1);
+            onLine(kept, lineNumber);
+        } else {
+            onLine(withoutCarriageReturns(line, withoutCR), lineNumber);
+        }
     }
 }
 
@@ -204,16 +228,16 @@ Field bodyField(std::string_view line) {
 // What is wrong with a line that is not name=value, or nothing. NIST's files
 // hold three lines of a bare name on purpose: the direction headers [ENCRYPT]
 // and [DECRYPT], and the FAIL marker of a record that must be refused.
-std::optional<std::string> malformation(std::string_view line, bool header, const Property& parsed) {
+std::optional<std::string> malformation(std::string_view line, bool header, std::string_view name) {
     if (header) {
-        if (line.find('=') != std::string_view::npos || parsed.name == "ENCRYPT" || parsed.name == "DECRYPT") return {};
+        if (line.find('=') != std::string_view::npos || name == "ENCRYPT" || name == "DECRYPT") return {};
         return "header " + detail::quoteExcerpt(line) + " has no '='";
     }
     std::size_t start = 0;
     for (std::size_t n; start < line.size() && (n = whitespaceAt(line, start)) > 0;) start += n;
     if (start > 0 && start < line.size() && line[start] == '[')
         return "header " + detail::quoteExcerpt(line) + " starts with whitespace, so it is read as a body line";
-    if (line.find('=') != std::string_view::npos || parsed.name == "FAIL") return {};
+    if (line.find('=') != std::string_view::npos || name == "FAIL") return {};
     return "line " + detail::quoteExcerpt(line) + " has no '='";
 }
 
@@ -269,7 +293,7 @@ private:
     // Keeps the first line that is not name=value, for the handler.
     void noteMalformation(std::string_view line, bool header, const Field& parsed, std::size_t lineNumber) {
         if (!onMalformed_ || malformed_) return;
-        if (auto what = malformation(line, header, parsed)) malformed_.emplace(lineNumber, std::move(*what));
+        if (auto what = malformation(line, header, parsed.name)) malformed_.emplace(lineNumber, std::move(*what));
     }
 
     void openCategory() {
@@ -317,6 +341,191 @@ private:
     std::string scratch_;
 };
 
+#if defined(__SSE2__)
+// The stops of skipSurelyPlain in the 16 bytes at `p`, one bit each.
+int stopMask(const char* p) {
+    const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const __m128i low = _mm_set1_epi8(0x20);
+    const __m128i high = _mm_set1_epi8(static_cast<char>(0xC2));
+    return _mm_movemask_epi8(
+        _mm_or_si128(_mm_cmpeq_epi8(_mm_max_epu8(c, low), low), _mm_cmpeq_epi8(_mm_max_epu8(c, high), c)));
+}
+#endif
+
+// The first byte from `i` on that may start whitespace, or s.size(). Texts of
+// 16 bytes or more are read in blocks, the last one overlapping the one
+// before, so that no byte is looked at one by one.
+std::size_t firstStop(std::string_view s, std::size_t i) {
+#if defined(__SSE2__)
+    if (s.size() - i >= 16) {
+        for (; i + 16 <= s.size(); i += 16) {
+            if (const int mask = stopMask(s.data() + i); mask != 0) return i + static_cast<std::size_t>(__builtin_ctz(mask));
+        }
+        if (i == s.size()) return i;
+        const std::size_t last = s.size() - 16;
+        const int mask = stopMask(s.data() + last) >> (i - last);
+        return mask == 0 ? s.size() : i + static_cast<std::size_t>(__builtin_ctz(mask));
+    }
+#endif
+    while (i < s.size() && kValueStops[byteAt(s, i)] == kPlain) ++i;
+    return i;
+}
+
+// Whether `s` holds a whitespace character anywhere.
+bool holdsWhitespace(std::string_view s) {
+    for (std::size_t i = firstStop(s, 0); i < s.size(); i = firstStop(s, i + 1)) {
+        if (whitespaceAt(s, i) > 0) return true;
+    }
+    return false;
+}
+
+// `s` with every CR and then every whitespace character removed: a view of
+// `s` itself when the only whitespace is at its ends, else of `buffer`, which
+// receives the rest. A CR inside is whitespace, so it always takes the second
+// way, where CRs go first: they may split a multi-byte space.
+std::string_view withoutWhitespace(std::string_view s, std::string& buffer) {
+    const std::string_view trimmed = trim(s);
+    if (!holdsWhitespace(trimmed)) return trimmed;
+    std::string noCR;
+    if (s.find('\r') != std::string_view::npos) s = withoutCarriageReturns(s, noCR);
+    buffer.clear();
+    for (std::size_t i = 0; i < s.size();) {
+        i = appendPlainRun(buffer, s, i, kValueStops);
+        if (i == s.size()) break;
+        const std::size_t n = whitespaceAt(s, i);
+        if (n == 0) buffer.push_back(s[i]);
+        i += n == 0 ? 1 : n;
+    }
+    return buffer;
+}
+
+// bodyField as views. No whitespace character holds "=", so splitting at the
+// first "=" before removing whitespace splits where removing it first would.
+detail::FieldView bodyFieldView(std::string_view line, std::string& nameBuffer, std::string& valueBuffer) {
+    const std::size_t eq = line.find('=');
+    if (eq == std::string_view::npos) return {withoutWhitespace(line, nameBuffer), {}};
+    return {withoutWhitespace(line.substr(0, eq), nameBuffer), withoutWhitespace(line.substr(eq + 1), valueBuffer)};
+}
+
+// headerProperty as views: into the line when its only brackets are the
+// opening and closing ones, else into `buffer`.
+detail::FieldView headerPropertyView(std::string_view line, std::string& buffer) {
+    std::string_view text = line;
+    if (!text.empty() && text.front() == '[') text.remove_prefix(1);
+    if (!text.empty() && text.back() == ']') text.remove_suffix(1);
+    if (text.find_first_of("[]") != std::string_view::npos) {
+        buffer.clear();
+        for (char c : text) {
+            if (c != '[' && c != ']') buffer.push_back(c);
+        }
+        text = buffer;
+    }
+    const std::size_t eq = text.find('=');
+    if (eq == std::string_view::npos) return {trim(text), {}};
+    return {trim(text.substr(0, eq)), trim(text.substr(eq + 1))};
+}
+
+// CategoryBuilder's grouping over views. Views into the text are kept as they
+// are; views into a buffer are copied into the arena first.
+class CategoryViewBuilder {
+public:
+    CategoryViewBuilder(std::string_view recordKey, std::string_view text, std::deque<std::string>& rewritten,
+                        const detail::RepeatedNameHandler& onRepeat, const detail::MalformedLineHandler& onMalformed)
+        : recordKey_(recordKey), text_(text), rewritten_(rewritten), onRepeat_(onRepeat), onMalformed_(onMalformed) {}
+
+    // A line that may still hold CRs inside (not at its end). Removing every
+    // whitespace character from a body line removes them too; a header keeps
+    // its inner whitespace, so its CRs are removed first.
+    void add(std::string_view line, std::size_t lineNumber) {
+        if (line.front() == '[' || line.front() == '\r') {
+            line = withoutCarriageReturns(line, crBuffer_);
+            if (!line.empty() && line.front() == '[') addHeader(line, lineNumber);
+            else addBody(line, lineNumber);
+        } else {
+            addBody(line, lineNumber);
+        }
+        if (onMalformed_ && malformed_ && sawRecord_ && !reported_) {
+            reported_ = true;
+            onMalformed_(malformed_->first, malformed_->second);
+        }
+    }
+
+    std::vector<detail::CategoryView> finish() && { return std::move(categories_); }
+
+private:
+    enum class Run { None, Header, Body };
+
+    std::string_view kept(std::string_view view) {
+        const auto* begin = text_.data();
+        if (view.empty()) return {};
+        if (std::less_equal<>()(begin, view.data()) && std::less_equal<>()(view.data() + view.size(), begin + text_.size()))
+            return view;
+        return rewritten_.emplace_back(view);
+    }
+
+    // Categories of one file tend to be alike: a new one is sized like the
+    // one before, so that its vectors rarely grow.
+    void openCategory() {
+        detail::CategoryView& added = categories_.emplace_back();
+        if (categories_.size() < 2) return;
+        const detail::CategoryView& before = categories_[categories_.size() - 2];
+        added.properties.reserve(before.properties.size());
+        added.fields.reserve(before.fields.size());
+        added.records.reserve(before.records.size());
+    }
+
+    void addHeader(std::string_view line, std::size_t lineNumber) {
+        if (run_ != Run::Header) openCategory();
+        run_ = Run::Header;
+        const detail::FieldView property = headerPropertyView(line, nameBuffer_);
+        noteMalformation(line, true, property.name, lineNumber);
+        categories_.back().properties.push_back({kept(property.name), kept(property.value)});
+    }
+
+    void noteMalformation(std::string_view line, bool header, std::string_view name, std::size_t lineNumber) {
+        if (!onMalformed_ || malformed_) return;
+        // A body line with "=" that does not start with whitespace is sound.
+        if (!header && kValueStops[byteAt(line, 0)] == kPlain && line.find('=') != std::string_view::npos) return;
+        std::string cleaned(withoutCarriageReturns(line, crBuffer_));
+        if (auto what = malformation(cleaned, header, name)) malformed_.emplace(lineNumber, std::move(*what));
+    }
+
+    void addBody(std::string_view line, std::size_t lineNumber) {
+        if (run_ == Run::None) openCategory();
+        run_ = Run::Body;
+        const detail::FieldView field = bodyFieldView(line, nameBuffer_, valueBuffer_);
+        noteMalformation(line, false, field.name, lineNumber);
+        detail::CategoryView& category = categories_.back();
+        if (field.name == recordKey_) {
+            sawRecord_ = true;
+            category.records.push_back({category.fields.size(), 0, lineNumber});
+        } else if (category.records.empty()) {
+            return;  // before the first key: belongs to no record
+        } else if (onRepeat_) {
+            for (const detail::FieldView& held : category.record(category.records.size() - 1)) {
+                if (held.name == field.name) {
+                    onRepeat_(field.name, lineNumber);
+                    break;
+                }
+            }
+        }
+        category.fields.push_back({kept(field.name), kept(field.value)});
+        ++category.records.back().count;
+    }
+
+    std::string_view recordKey_;
+    std::string_view text_;
+    std::deque<std::string>& rewritten_;
+    const detail::RepeatedNameHandler& onRepeat_;
+    const detail::MalformedLineHandler& onMalformed_;
+    std::optional<std::pair<std::size_t, std::string>> malformed_;
+    bool sawRecord_ = false;
+    bool reported_ = false;
+    std::vector<detail::CategoryView> categories_;
+    Run run_ = Run::None;
+    std::string nameBuffer_, valueBuffer_, crBuffer_;
+};
+
 }  // namespace
 
 namespace detail {
@@ -359,6 +568,44 @@ void CategoryStream::feed(std::string_view text) {
     unfinishedLine_.assign(text);
 }
 
+std::vector<CategoryView> parseCategoryViews(std::string_view recordKey, std::string_view text,
+                                             std::deque<std::string>& rewritten, const RepeatedNameHandler& onRepeat,
+                                             const MalformedLineHandler& onMalformed) {
+    CategoryViewBuilder builder(recordKey, text, rewritten, onRepeat, onMalformed);
+    std::size_t lineNumber = 0;
+    forEachCleanLine<true>(text, lineNumber,
+                           [&](std::string_view line, std::size_t number) { builder.add(line, number); });
+    return std::move(builder).finish();
+}
+
+std::vector<CategoryView> parseCategoryViews(std::string_view recordKey, VectorText& text,
+                                             const RepeatedNameHandler& onRepeat,
+                                             const MalformedLineHandler& onMalformed) {
+    return parseCategoryViews(recordKey, text.bytes, text.rewritten, onRepeat, onMalformed);
+}
+
+std::optional<std::string_view> lookupView(std::span<const FieldView> fields, std::string_view name) {
+    for (const FieldView& field : fields) {
+        if (field.name == name) return field.value;
+    }
+    return std::nullopt;
+}
+
+Record toRecord(std::span<const FieldView> fields) {
+    Record record;
+    record.reserve(fields.size());
+    for (const FieldView& field : fields) record.push_back({std::string(field.name), std::string(field.value)});
+    return record;
+}
+
+Category toCategory(const CategoryView& view) {
+    Category category;
+    category.properties = toRecord(view.properties);
+    category.records.reserve(view.records.size());
+    for (std::size_t r = 0; r < view.records.size(); ++r) category.records.push_back(toRecord(view.record(r)));
+    return category;
+}
+
 std::vector<Category> CategoryStream::finish(std::vector<std::vector<std::size_t>>* recordLines) && {
     forEachCleanLine(unfinishedLine_, lineNumber_,
                      [this](std::string_view line, std::size_t number) { builder_->add(line, number); });
@@ -369,9 +616,11 @@ std::vector<Category> CategoryStream::finish(std::vector<std::vector<std::size_t
 }  // namespace detail
 
 std::vector<Category> parseCategories(std::string_view recordKey, std::string_view text) {
-    detail::CategoryStream stream(recordKey);
-    stream.feed(text);
-    return std::move(stream).finish();
+    std::deque<std::string> rewritten;
+    std::vector<Category> categories;
+    for (const detail::CategoryView& view : detail::parseCategoryViews(recordKey, text, rewritten))
+        categories.push_back(detail::toCategory(view));
+    return categories;
 }
 
 std::vector<Category> getCategories(std::string_view recordKey, const std::vector<std::string>& lines) {

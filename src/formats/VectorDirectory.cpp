@@ -14,6 +14,8 @@
 
 #include "zelkor/tests/Paths_zelkor_tests.hpp"
 #include "zelkor/tests/detail/formats/CategoryStream.hpp"
+#include "zelkor/tests/detail/formats/CategoryViews.hpp"
+#include "zelkor/tests/detail/formats/VectorFileViews.hpp"
 
 namespace zelkor::tests::detail {
 
@@ -179,12 +181,50 @@ std::vector<LoadedFile> loadVectorDirectory(std::string_view familyDir, std::str
                                             const std::function<bool(std::string_view fileName)>& keep,
                                             const std::vector<std::string_view>& repeatable) {
     std::vector<LoadedFile> files;
-    for (auto& path : keptPaths(familyDir, keep)) {
-        LoadedFile file{std::move(path), {}, {}};
-        file.categories = readAndParse(file.path, recordKey, {}, repeatable, &file.recordLines);
+    const auto own = [&files](ViewedFile&& viewed) {
+        LoadedFile file{std::move(viewed.path), {}, {}};
+        for (const CategoryView& view : viewed.categories) {
+            file.categories.push_back(toCategory(view));
+            auto& lines = file.recordLines.emplace_back();
+            for (const auto& record : view.records) lines.push_back(record.line);
+        }
         files.push_back(std::move(file));
-    }
+    };
+    forEachVectorFileView(familyDir, recordKey, keep, own, repeatable);
     return files;
+}
+
+ViewedFile readVectorFileViews(const std::string& path, std::string_view recordKey,
+                               const std::vector<std::string_view>& repeatable) {
+    auto text = std::make_shared<VectorText>();
+    text->bytes = readVectorFileText(path);
+    std::string_view bytes = text->bytes;
+    if (bytes.starts_with(kByteOrderMark)) bytes.remove_prefix(kByteOrderMark.size());
+    const RepeatedFieldHandler refuse = refuseRepeats(path, repeatable);
+    const RepeatedNameHandler onRepeat = [&refuse](std::string_view name, std::size_t line) {
+        refuse(Field{std::string(name), {}}, line);
+    };
+    ViewedFile file{path, nullptr, parseCategoryViews(recordKey, bytes, text->rewritten, onRepeat,
+                                                      refuseMalformedLines(path))};
+    file.text = std::move(text);
+    return file;
+}
+
+void forEachVectorFileView(std::string_view familyDir, std::string_view recordKey,
+                           const std::function<bool(std::string_view fileName)>& keep,
+                           const std::function<void(ViewedFile&& file)>& onFile,
+                           const std::vector<std::string_view>& repeatable) {
+    for (const auto& path : keptPaths(familyDir, keep)) onFile(readVectorFileViews(path, recordKey, repeatable));
+}
+
+std::size_t ViewedFile::recordCount() const {
+    std::size_t n = 0;
+    for (const auto& category : categories) n += category.records.size();
+    return n;
+}
+
+CaseOrigin ViewedFile::origin(std::size_t c, std::size_t r, std::shared_ptr<const VectorUsage> usage) const {
+    return lineOrigin(path, categories.at(c).records.at(r).line, std::move(usage));
 }
 
 void forEachVectorRecord(std::string_view familyDir, std::string_view recordKey,

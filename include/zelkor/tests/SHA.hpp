@@ -27,7 +27,7 @@ namespace sha_detail {
 // index, not copies, so a suite of many small records stays small.
 struct SharedRecords {
     std::string namePrefix;
-    std::vector<ShaRecord> records;
+    ShaRecordViews views;  // the records, and the texts they point into
 
     std::string caseName(std::size_t index) const { return namePrefix + std::to_string(index + 1); }
 };
@@ -39,13 +39,14 @@ template <Hash D>
 std::vector<Test> getTests(std::string_view familyDir, std::string_view algorithm) {
     auto usage = std::make_shared<detail::VectorUsage>(detail::vectorDirectoryPath(familyDir));
     const auto shared = std::make_shared<const SharedRecords>(
-        SharedRecords{"Nist" + std::string(algorithm) + "-", usableRecords(familyDir, algorithm, usage)});
+        SharedRecords{"Nist" + std::string(algorithm) + "-", usableRecordViews(familyDir, algorithm, usage)});
+    const std::vector<ShaRecordView>& records = shared->views.records;
     std::vector<Test> cases;
-    cases.reserve(shared->records.size() + 1);
-    for (std::size_t i = 0; i < shared->records.size(); ++i) {
+    cases.reserve(records.size() + 1);
+    for (std::size_t i = 0; i < records.size(); ++i) {
         cases.push_back(testCase(
-            shared->caseName(i), [shared, i] { runCase<D>(shared->caseName(i), shared->records[i]); },
-            shared->records[i].origin));
+            shared->caseName(i), [shared, i] { runCase<D>(shared->caseName(i), shared->views.records[i]); },
+            records[i].origin));
     }
     detail::requireUsableVectors(cases, usage);
     return cases;

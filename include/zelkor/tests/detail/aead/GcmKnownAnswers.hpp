@@ -21,10 +21,11 @@
 
 namespace zelkor::tests::gcm_detail {
 
-// One record of a NIST GCM file, its fields still in hex.
+// One record of a NIST GCM file, its fields still in hex: views into the
+// file's text, which the vector holding the record keeps alive.
 struct NistGcmRecord {
     std::size_t line = 0;
-    std::string count, key, iv, plaintext, aad, ciphertext, tag;
+    std::string_view count, key, iv, plaintext, aad, ciphertext, tag;
     bool mustFail = false;  // a decryption record marked FAIL
 };
 
@@ -127,7 +128,7 @@ std::string differsMessage(std::string_view what, const ByteString& known, const
 template <GcmKnownAnswerType K>
 std::string checkNistRecord(bool encrypt, const NistGcmRecord& record) {
     const std::optional<K> key = K::buildKey(hexStringToBS(record.key));
-    if (!key) return "buildKey refused the key " + record.key;
+    if (!key) return "buildKey refused the key " + std::string(record.key);
     const ByteString iv = hexStringToBS(record.iv), aad = hexStringToBS(record.aad);
     const ByteString plaintext = hexStringToBS(record.plaintext), ciphertext = hexStringToBS(record.ciphertext);
     const ByteString tag = hexStringToBS(record.tag);

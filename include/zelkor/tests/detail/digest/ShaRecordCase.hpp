@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 #include "zelkor/ByteString.hpp"
 #include "zelkor/Hash.hpp"
@@ -16,16 +17,17 @@ namespace zelkor::tests::sha_detail {
 
 // The first floor(Len/8) bytes of Msg. Msg is decoded before Len is read, so a
 // record with both faults reports the hex error.
-inline ByteString messageOfBitLength(const std::string& msgHex, const std::string& lenText) {
+inline ByteString messageOfBitLength(std::string_view msgHex, std::string_view lenText) {
     ByteString decoded = hexStringToBS(msgHex);
     const std::size_t messageBytes = detail::wholeBytesOfBitLength(lenText);
     return messageBytes < decoded.size() ? decoded.take(messageBytes) : decoded;
 }
 
 // Hashes the first floor(Len/8) bytes of Msg contiguously and in 37-byte
-// chunks and asserts that both encodings equal MD.
-template <Hash D>
-void runCase(const std::string& name, const ShaRecord& record) {
+// chunks and asserts that both encodings equal MD. `Record` is a ShaRecord or
+// a ShaRecordView.
+template <Hash D, class Record>
+void runCase(const std::string& name, const Record& record) {
     const ByteString message = messageOfBitLength(record.msg, record.len);
     const ByteString expected = hexStringToBS(record.md);
     const ByteString strict = zelkor::hash<D>(message).encode();

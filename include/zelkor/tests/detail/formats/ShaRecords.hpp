@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "zelkor/tests/Test.hpp"
+#include "zelkor/tests/detail/formats/CategoryViews.hpp"
 #include "zelkor/tests/detail/formats/VectorUsage.hpp"
 
 namespace zelkor::tests::sha_detail {
@@ -28,6 +29,27 @@ struct ShaRecord {
 std::vector<ShaRecord> digestRecords(std::string_view familyDir,
                                      const std::function<bool(std::string_view fileName)>& keep,
                                      const std::shared_ptr<detail::VectorUsage>& usage);
+
+// The field texts of one usable record as views into its file's text.
+struct ShaRecordView {
+    std::string_view msg;
+    std::string_view md;
+    std::string_view len;
+    CaseOrigin origin;
+};
+
+// Usable records as views, with the texts of the files they point into.
+struct ShaRecordViews {
+    std::vector<std::shared_ptr<const detail::VectorText>> texts;
+    std::vector<ShaRecordView> records;
+};
+
+// digestRecords as views: what a suite keeps is the files' texts, once.
+ShaRecordViews digestRecordViews(std::string_view familyDir,
+                                 const std::function<bool(std::string_view fileName)>& keep,
+                                 const std::shared_ptr<detail::VectorUsage>& usage);
+ShaRecordViews usableRecordViews(std::string_view familyDir, std::string_view algorithm,
+                                 const std::shared_ptr<detail::VectorUsage>& usage);
 
 // The records of the files of Test/<familyDir> whose name begins with
 // `algorithm` (no other file is opened).
