@@ -42,6 +42,9 @@ std::vector<Test> allSuites() {
                   makeAllTests<ref::SodiumChaCha20Poly1305>(Algorithm::ChaCha20Poly1305)),
         testGroup("XChaCha20Poly1305_libsodium",
                   makeAllTests<ref::SodiumXChaCha20Poly1305>(Algorithm::XChaCha20Poly1305)),
+        testGroup("AES128_CCM", makeAllTests<ref::OpenSSLAes128Ccm>(Algorithm::AES128_CCM)),
+        testGroup("AES192_CCM", makeAllTests<ref::OpenSSLAes192Ccm>(Algorithm::AES192_CCM)),
+        testGroup("AES256_CCM", makeAllTests<ref::OpenSSLAes256Ccm>(Algorithm::AES256_CCM)),
     };
     // libsodium's AES-256-GCM needs AES-NI; it takes 12-byte nonces and
     // 16-byte tags only, and says so.

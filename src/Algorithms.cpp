@@ -35,7 +35,7 @@ constexpr AlgorithmRow aead(Algorithm algorithm, std::string_view name, int keyB
 }
 
 // The table. Its order is the order of the Algorithm values.
-constexpr std::array<AlgorithmRow, 21> kTable{{
+constexpr std::array<AlgorithmRow, 24> kTable{{
     {MD5, "MD5", PrimitiveKind::Digest, 128, 512, {0, 0, 0}, 0, 0, Md5, "KAT_MD5", {}, {}, None, {}, "MD5", {}, {},
      false, "MD5", {}},
     digest(SHA1, "SHA1", 160, 512, "KAT_SHA", LastThreeDigests, "SHA1Monte.rsp", "SHA1", "SHA1",
@@ -71,6 +71,9 @@ constexpr std::array<AlgorithmRow, 21> kTable{{
     aead(AES128_GCM, "AES128_GCM", 128, 12, 16, NistGcm, "KAT_AES_GCM", "aes_gcm_test.json"),
     aead(AES192_GCM, "AES192_GCM", 192, 12, 16, NistGcm, "KAT_AES_GCM", "aes_gcm_test.json"),
     aead(AES256_GCM, "AES256_GCM", 256, 12, 16, NistGcm, "KAT_AES_GCM", "aes_gcm_test.json"),
+    aead(AES128_CCM, "AES128_CCM", 128, 12, 16, NistCcm, "KAT_AES_CCM", "aes_ccm_test.json"),
+    aead(AES192_CCM, "AES192_CCM", 192, 12, 16, NistCcm, "KAT_AES_CCM", "aes_ccm_test.json"),
+    aead(AES256_CCM, "AES256_CCM", 256, 12, 16, NistCcm, "KAT_AES_CCM", "aes_ccm_test.json"),
 }};
 
 constexpr bool tableInEnumOrder() {

@@ -158,6 +158,9 @@ std::vector<Node> fromTable(Algorithm algorithm) {
     case Algorithm::AES128_GCM: return makeAllTests<zelkor::GcmAead<AES128>>(algorithm);
     case Algorithm::AES192_GCM: return makeAllTests<zelkor::GcmAead<AES192>>(algorithm);
     case Algorithm::AES256_GCM: return makeAllTests<zelkor::GcmAead<AES256>>(algorithm);
+    case Algorithm::AES128_CCM: return makeAllTests<OpenSSLAes128Ccm>(algorithm);
+    case Algorithm::AES192_CCM: return makeAllTests<OpenSSLAes192Ccm>(algorithm);
+    case Algorithm::AES256_CCM: return makeAllTests<OpenSSLAes256Ccm>(algorithm);
     }
     return {};
 }

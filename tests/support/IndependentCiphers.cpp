@@ -11,10 +11,8 @@
 #include <gcrypt.h>
 
 namespace zelkor::testsupport {
-namespace {
 
-// libgcrypt must be initialised once before its first use; a function-local
-// static makes that thread-safe.
+// A function-local static makes the initialisation thread-safe.
 void initialiseGcrypt() {
     static const bool initialised = [] {
         if (gcry_check_version(nullptr) == nullptr) throw std::runtime_error("gcry_check_version failed");
@@ -24,6 +22,8 @@ void initialiseGcrypt() {
     }();
     (void)initialised;
 }
+
+namespace {
 
 void checkGcrypt(gcry_error_t error, const char* call) {
     if (error != 0) throw std::runtime_error(std::string(call) + " failed: " + gcry_strerror(error));

@@ -14,6 +14,9 @@
 
 namespace zelkor::testsupport {
 
+// libgcrypt must be initialised once before its first use.
+void initialiseGcrypt();
+
 // libgcrypt's Twofish. libgcrypt refuses 192-bit Twofish keys, so buildKey
 // accepts 16- and 32-byte keys only.
 class GcryptTwofish {

@@ -1,6 +1,6 @@
 #pragma once
 // Whether a primitive type has a member of a given name, whatever its kind or
-// signature. The mode operations, hmac and GCM call a member of their own name
+// signature. The mode operations, hmac, GCM and CCM call a member of their own name
 // in place of the generic one; they use this to tell "no such member" (use the
 // generic one) from "a member that does not fit" (a compile error), so a
 // member with a wrong signature is never silently passed over.
@@ -70,6 +70,8 @@ ZELKOR_DETAIL_MEMBER_PROBE(unCtrLazy)
 ZELKOR_DETAIL_MEMBER_PROBE(hmac)
 ZELKOR_DETAIL_MEMBER_PROBE(gcmEncrypt)
 ZELKOR_DETAIL_MEMBER_PROBE(gcmDecrypt)
+ZELKOR_DETAIL_MEMBER_PROBE(ccmEncrypt)
+ZELKOR_DETAIL_MEMBER_PROBE(ccmDecrypt)
 
 }  // namespace zelkor::detail
 

@@ -22,6 +22,7 @@ enum class Algorithm {
     AES128, AES192, AES256, Twofish,
     ChaCha20Poly1305, XChaCha20Poly1305,
     AES128_GCM, AES192_GCM, AES256_GCM,
+    AES128_CCM, AES192_CCM, AES256_CCM,
 };
 
 // The algorithm's name as written above, e.g. "SHA512_256".
@@ -48,6 +49,7 @@ enum class KnownAnswerFormat {
     TwofishTables,  // the Twofish authors' tables
     AeadRecords,    // Key, IV, AAD, Plaintext, Ciphertext, Tag; a Result marks a record to refuse
     NistGcm,        // NIST GCM .rsp files by category, filtered by key size
+    NistCcm,        // NIST CCM .rsp files (and generated ones alike) by category, filtered by key size
 };
 
 // How a Monte Carlo checkpoint's next message is made from the last digests.

@@ -20,6 +20,7 @@
 #include "zelkor/tests/AeadConstantTime.hpp"
 #include "zelkor/tests/Algorithms.hpp"
 #include "zelkor/tests/BufferSafety.hpp"
+#include "zelkor/tests/CCM.hpp"
 #include "zelkor/tests/Conformance.hpp"
 #include "zelkor/tests/ConstantTime.hpp"
 #include "zelkor/tests/GCM.hpp"
@@ -122,9 +123,21 @@ std::vector<Test> aeadChecks(const AlgorithmRow& row, CheckKind kind) {
             return aead_detail::knownAnswerTests<A>(row.knownAnswerDirectory);
         }
         if (row.knownAnswers == KnownAnswerFormat::NistGcm) return gcm_detail::nistCategoryTests<A>();
+        if (row.knownAnswers == KnownAnswerFormat::NistCcm) return ccm_detail::nistTests<A>(row.knownAnswerDirectory);
         break;
     case CheckKind::Wycheproof: return aead_detail::wycheproofTests<A>(row.wycheproof);
-    case CheckKind::Properties: return makeAeadPropertyTests<A>();
+    case CheckKind::Properties: {
+        std::vector<Test> out = makeAeadPropertyTests<A>();
+        // CCM over a block cipher with CCM members of its own: those against the generic CCM.
+        if constexpr (requires { typename A::BlockCipherType; }) {
+            using K = typename A::BlockCipherType;
+            if constexpr (std::same_as<A, CcmAead<K>> &&
+                          (zelkor::detail::UsesOwn_ccmEncrypt<K> || zelkor::detail::UsesOwn_ccmDecrypt<K>)) {
+                append(out, makeCCMConformanceTests<K>());
+            }
+        }
+        return out;
+    }
     case CheckKind::BufferSafety: return makeAeadBufferSafetyTests<A>();
     case CheckKind::ConstantTime: return makeAeadConstantTimeTests<A>();
     default: break;
