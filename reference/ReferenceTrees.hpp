@@ -25,7 +25,7 @@ using GcmAES256 = GcmAead<AES256>;
 #define ZELKOR_REFERENCE_CIPHERS(X) X(AES128) X(AES192) X(AES256) X(Twofish)
 #define ZELKOR_REFERENCE_AEADS(X)                                                                                \
     X(OpenSSLChaCha20Poly1305) X(SodiumChaCha20Poly1305) X(SodiumXChaCha20Poly1305) X(SodiumAES256GCM)          \
-    X(GcmAES128) X(GcmAES192) X(GcmAES256)
+    X(GcmAES128) X(GcmAES192) X(GcmAES256) X(OpenSSLAes128Ccm) X(OpenSSLAes192Ccm) X(OpenSSLAes256Ccm)
 
 #define ZELKOR_REFERENCE_TREE(T)                                                                                 \
     template std::vector<zelkor::tests::Test> zelkor::tests::makeAllTests<zelkor::reference::T>(                 \
