@@ -14,6 +14,37 @@ using namespace zelkor::tests;
 
 namespace {
 
+// OpenSSL's AES-KW and AES-KWP, forward and inverse, at every key size; and
+// the generic constructions over OpenSSL's AES-128 block function.
+void appendKeyWraps(std::vector<Test>& suites) {
+    namespace ref = zelkor::reference;
+    using zelkor::KeyWrapDirection, zelkor::KeyWrapPadding;
+    constexpr auto kw = KeyWrapPadding::None, kwp = KeyWrapPadding::Padded;
+    constexpr auto inv = KeyWrapDirection::Inverse;
+    suites.push_back(testGroup("AES128_KW", makeAllTests<ref::OpenSSLKeyWrap<128, kw>>(Algorithm::AES128_KW)));
+    suites.push_back(testGroup("AES192_KW", makeAllTests<ref::OpenSSLKeyWrap<192, kw>>(Algorithm::AES192_KW)));
+    suites.push_back(testGroup("AES256_KW", makeAllTests<ref::OpenSSLKeyWrap<256, kw>>(Algorithm::AES256_KW)));
+    suites.push_back(testGroup("AES128_KWP", makeAllTests<ref::OpenSSLKeyWrap<128, kwp>>(Algorithm::AES128_KWP)));
+    suites.push_back(testGroup("AES192_KWP", makeAllTests<ref::OpenSSLKeyWrap<192, kwp>>(Algorithm::AES192_KWP)));
+    suites.push_back(testGroup("AES256_KWP", makeAllTests<ref::OpenSSLKeyWrap<256, kwp>>(Algorithm::AES256_KWP)));
+    suites.push_back(
+        testGroup("AES128_KW_INV", makeAllTests<ref::OpenSSLKeyWrap<128, kw, inv>>(Algorithm::AES128_KW_INV)));
+    suites.push_back(
+        testGroup("AES192_KW_INV", makeAllTests<ref::OpenSSLKeyWrap<192, kw, inv>>(Algorithm::AES192_KW_INV)));
+    suites.push_back(
+        testGroup("AES256_KW_INV", makeAllTests<ref::OpenSSLKeyWrap<256, kw, inv>>(Algorithm::AES256_KW_INV)));
+    suites.push_back(
+        testGroup("AES128_KWP_INV", makeAllTests<ref::OpenSSLKeyWrap<128, kwp, inv>>(Algorithm::AES128_KWP_INV)));
+    suites.push_back(
+        testGroup("AES192_KWP_INV", makeAllTests<ref::OpenSSLKeyWrap<192, kwp, inv>>(Algorithm::AES192_KWP_INV)));
+    suites.push_back(
+        testGroup("AES256_KWP_INV", makeAllTests<ref::OpenSSLKeyWrap<256, kwp, inv>>(Algorithm::AES256_KWP_INV)));
+    suites.push_back(testGroup("AES128_KW_generic",
+                               makeAllTests<zelkor::KeyWrapOf<ref::AES128, kw>>(Algorithm::AES128_KW)));
+    suites.push_back(testGroup("AES128_KWP_generic",
+                               makeAllTests<zelkor::KeyWrapOf<ref::AES128, kwp>>(Algorithm::AES128_KWP)));
+}
+
 std::vector<Test> allSuites() {
     namespace ref = zelkor::reference;
     std::vector<Test> suites = {
@@ -38,7 +69,15 @@ std::vector<Test> allSuites() {
                   makeAllTests<ref::SodiumChaCha20Poly1305>(Algorithm::ChaCha20Poly1305)),
         testGroup("XChaCha20Poly1305_libsodium",
                   makeAllTests<ref::SodiumXChaCha20Poly1305>(Algorithm::XChaCha20Poly1305)),
+        testGroup("ChaCha20", makeAllTests<ref::OpenSSLChaCha20>(Algorithm::ChaCha20)),
+        testGroup("ChaCha20_libsodium", makeAllTests<ref::SodiumChaCha20>(Algorithm::ChaCha20)),
+        testGroup("XChaCha20_libsodium", makeAllTests<ref::SodiumXChaCha20>(Algorithm::XChaCha20)),
     };
+    appendKeyWraps(suites);
+    suites.push_back(testGroup("SHAKE128", makeAllTests<ref::OpenSSLShake128>(Algorithm::SHAKE128)));
+    suites.push_back(testGroup("SHAKE256", makeAllTests<ref::OpenSSLShake256>(Algorithm::SHAKE256)));
+    suites.push_back(testGroup("SHAKE128_libgcrypt", makeAllTests<ref::GcryptShake128>(Algorithm::SHAKE128)));
+    suites.push_back(testGroup("SHAKE256_libgcrypt", makeAllTests<ref::GcryptShake256>(Algorithm::SHAKE256)));
     // libsodium's AES-256-GCM needs AES-NI; it takes 12-byte nonces and
     // 16-byte tags only, and says so.
     if (ref::sodiumAeadAvailable(ref::SodiumAeadKind::AES256GCM)) {
