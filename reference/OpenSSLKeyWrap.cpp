@@ -1,6 +1,8 @@
 #include "OpenSSLKeyWrap.hpp"
 
 #include <limits>
+#include <map>
+#include <mutex>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -20,17 +22,27 @@ struct CipherFree {
 
 bool isPadded(const char* name) { return std::string(name).find("PAD") != std::string::npos; }
 
+// The cipher of that name, fetched once: a fetch per call costs more than
+// the wrap itself.
+const EVP_CIPHER* fetched(const char* name) {
+    static std::mutex mutex;
+    static std::map<std::string, std::unique_ptr<EVP_CIPHER, CipherFree>> ciphers;
+    const std::lock_guard lock(mutex);
+    auto& cipher = ciphers[name];
+    if (!cipher) cipher.reset(EVP_CIPHER_fetch(nullptr, name, nullptr));
+    if (!cipher) throwOpenSSLError(std::string("EVP_CIPHER_fetch ") + name);
+    return cipher.get();
+}
+
 // Returns a context set up for one wrap or unwrap, with wrapping allowed.
 CipherCtx start(const char* name, const std::vector<std::uint8_t>& key, bool wrap) {
-    std::unique_ptr<EVP_CIPHER, CipherFree> cipher(EVP_CIPHER_fetch(nullptr, name, nullptr));
-    if (!cipher) throwOpenSSLError(std::string("EVP_CIPHER_fetch ") + name);
-    if (static_cast<std::size_t>(EVP_CIPHER_get_key_length(cipher.get())) != key.size()) {
+    const EVP_CIPHER* cipher = fetched(name);
+    if (static_cast<std::size_t>(EVP_CIPHER_get_key_length(cipher)) != key.size()) {
         throw std::invalid_argument(std::string(name) + ": key of " + std::to_string(key.size()) + " bytes");
     }
     CipherCtx ctx = newCipherCtx();
     EVP_CIPHER_CTX_set_flags(ctx.get(), EVP_CIPHER_CTX_FLAG_WRAP_ALLOW);
-    check(EVP_CipherInit_ex2(ctx.get(), cipher.get(), key.data(), nullptr, wrap ? 1 : 0, nullptr),
-          "EVP_CipherInit_ex2");
+    check(EVP_CipherInit_ex2(ctx.get(), cipher, key.data(), nullptr, wrap ? 1 : 0, nullptr), "EVP_CipherInit_ex2");
     return ctx;
 }
 

@@ -18,8 +18,14 @@ void ShakeContextFree::operator()(ShakeContext* context) const { delete context;
 
 OpenSSLShakeBase::OpenSSLShakeBase(int bits) : context_(new detail::ShakeContext{detail::DigestCtx(EVP_MD_CTX_new())}) {
     if (!context_->ctx) detail::throwOpenSSLError("EVP_MD_CTX_new");
-    detail::check(EVP_DigestInit_ex(context_->ctx.get(), bits == 128 ? EVP_shake128() : EVP_shake256(), nullptr),
-                  "EVP_DigestInit_ex");
+    // Fetched once: an implicit fetch at every start costs more than a short SHAKE.
+    static const std::unique_ptr<EVP_MD, void (*)(EVP_MD*)> shake128(EVP_MD_fetch(nullptr, "SHAKE128", nullptr),
+                                                                       EVP_MD_free);
+    static const std::unique_ptr<EVP_MD, void (*)(EVP_MD*)> shake256(EVP_MD_fetch(nullptr, "SHAKE256", nullptr),
+                                                                       EVP_MD_free);
+    const EVP_MD* md = bits == 128 ? shake128.get() : shake256.get();
+    if (md == nullptr) detail::throwOpenSSLError("EVP_MD_fetch SHAKE");
+    detail::check(EVP_DigestInit_ex2(context_->ctx.get(), md, nullptr), "EVP_DigestInit_ex2");
 }
 
 void OpenSSLShakeBase::absorb(const ByteString& bytes) {

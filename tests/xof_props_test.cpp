@@ -25,6 +25,7 @@ std::vector<std::string> failures(Algorithm algorithm) {
     testsupport::ScopedDataDir dataDir(testsupport::sourceDataDir());
     std::vector<std::string> out;
     for (const auto& report : testsupport::runAll(tests::makeAllTests<X>(algorithm), true)) {
+        if (report.outcome.kind == testsupport::Outcome::Kind::Skipped) continue;  // skipped with a reason
         out.push_back(report.path + ": " + report.outcome.message.substr(0, 200));
     }
     return out;
