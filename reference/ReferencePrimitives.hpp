@@ -2,9 +2,14 @@
 // Every reference primitive: OpenSSL's digests, AES, AES-CCM and ChaCha20-Poly1305,
 // nettle's Twofish, libsodium's AEADs.
 
+#include "GcryptShake.hpp"
 #include "NettleTwofish.hpp"
 #include "OpenSSLAES.hpp"
 #include "OpenSSLCcm.hpp"
+#include "OpenSSLChaCha20.hpp"
 #include "OpenSSLChaCha20Poly1305.hpp"
 #include "OpenSSLDigests.hpp"
+#include "OpenSSLKeyWrap.hpp"
+#include "OpenSSLShake.hpp"
 #include "SodiumAeads.hpp"
+#include "SodiumStreams.hpp"

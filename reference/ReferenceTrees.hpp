@@ -16,6 +16,18 @@ namespace zelkor::reference {
 using GcmAES128 = GcmAead<AES128>;
 using GcmAES192 = GcmAead<AES192>;
 using GcmAES256 = GcmAead<AES256>;
+using AES128KW = OpenSSLKeyWrap<128, KeyWrapPadding::None>;
+using AES192KW = OpenSSLKeyWrap<192, KeyWrapPadding::None>;
+using AES256KW = OpenSSLKeyWrap<256, KeyWrapPadding::None>;
+using AES128KWP = OpenSSLKeyWrap<128, KeyWrapPadding::Padded>;
+using AES192KWP = OpenSSLKeyWrap<192, KeyWrapPadding::Padded>;
+using AES256KWP = OpenSSLKeyWrap<256, KeyWrapPadding::Padded>;
+using AES128KWInverse = OpenSSLKeyWrap<128, KeyWrapPadding::None, KeyWrapDirection::Inverse>;
+using AES192KWInverse = OpenSSLKeyWrap<192, KeyWrapPadding::None, KeyWrapDirection::Inverse>;
+using AES256KWInverse = OpenSSLKeyWrap<256, KeyWrapPadding::None, KeyWrapDirection::Inverse>;
+using AES128KWPInverse = OpenSSLKeyWrap<128, KeyWrapPadding::Padded, KeyWrapDirection::Inverse>;
+using AES192KWPInverse = OpenSSLKeyWrap<192, KeyWrapPadding::Padded, KeyWrapDirection::Inverse>;
+using AES256KWPInverse = OpenSSLKeyWrap<256, KeyWrapPadding::Padded, KeyWrapDirection::Inverse>;
 }  // namespace zelkor::reference
 
 // The reference types, by the file of reference/trees/ that instantiates them.
@@ -27,6 +39,12 @@ using GcmAES256 = GcmAead<AES256>;
     X(OpenSSLChaCha20Poly1305) X(SodiumChaCha20Poly1305) X(SodiumXChaCha20Poly1305) X(SodiumAES256GCM)          \
     X(GcmAES128) X(GcmAES192) X(GcmAES256) X(OpenSSLAes128Ccm) X(OpenSSLAes192Ccm) X(OpenSSLAes256Ccm)
 
+#define ZELKOR_REFERENCE_STREAMS(X)                                                                              \
+    X(OpenSSLChaCha20) X(SodiumChaCha20) X(SodiumXChaCha20) X(OpenSSLShake128) X(OpenSSLShake256)
+#define ZELKOR_REFERENCE_KEY_WRAPS(X)                                                                            \
+    X(AES128KW) X(AES192KW) X(AES256KW) X(AES128KWP) X(AES192KWP) X(AES256KWP) X(AES128KWInverse)               \
+    X(AES192KWInverse) X(AES256KWInverse) X(AES128KWPInverse) X(AES192KWPInverse) X(AES256KWPInverse)
+
 #define ZELKOR_REFERENCE_TREE(T)                                                                                 \
     template std::vector<zelkor::tests::Test> zelkor::tests::makeAllTests<zelkor::reference::T>(                 \
         zelkor::tests::Algorithm);
@@ -35,3 +53,5 @@ using GcmAES256 = GcmAead<AES256>;
 ZELKOR_REFERENCE_DIGESTS(ZELKOR_EXTERN_REFERENCE_TREE)
 ZELKOR_REFERENCE_CIPHERS(ZELKOR_EXTERN_REFERENCE_TREE)
 ZELKOR_REFERENCE_AEADS(ZELKOR_EXTERN_REFERENCE_TREE)
+ZELKOR_REFERENCE_STREAMS(ZELKOR_EXTERN_REFERENCE_TREE)
+ZELKOR_REFERENCE_KEY_WRAPS(ZELKOR_EXTERN_REFERENCE_TREE)

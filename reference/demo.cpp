@@ -18,6 +18,33 @@ using namespace zelkor::tests;
 
 namespace {
 
+// OpenSSL's AES-KW and AES-KWP, forward and inverse, at every key size. The
+// generic constructions (and their conformance group) run in the unit tests.
+void appendKeyWraps(std::vector<Test>& suites) {
+    namespace ref = zelkor::reference;
+    using zelkor::KeyWrapDirection, zelkor::KeyWrapPadding;
+    constexpr auto kw = KeyWrapPadding::None, kwp = KeyWrapPadding::Padded;
+    constexpr auto inv = KeyWrapDirection::Inverse;
+    suites.push_back(testGroup("AES128_KW", makeAllTests<ref::OpenSSLKeyWrap<128, kw>>(Algorithm::AES128_KW)));
+    suites.push_back(testGroup("AES192_KW", makeAllTests<ref::OpenSSLKeyWrap<192, kw>>(Algorithm::AES192_KW)));
+    suites.push_back(testGroup("AES256_KW", makeAllTests<ref::OpenSSLKeyWrap<256, kw>>(Algorithm::AES256_KW)));
+    suites.push_back(testGroup("AES128_KWP", makeAllTests<ref::OpenSSLKeyWrap<128, kwp>>(Algorithm::AES128_KWP)));
+    suites.push_back(testGroup("AES192_KWP", makeAllTests<ref::OpenSSLKeyWrap<192, kwp>>(Algorithm::AES192_KWP)));
+    suites.push_back(testGroup("AES256_KWP", makeAllTests<ref::OpenSSLKeyWrap<256, kwp>>(Algorithm::AES256_KWP)));
+    suites.push_back(
+        testGroup("AES128_KW_INV", makeAllTests<ref::OpenSSLKeyWrap<128, kw, inv>>(Algorithm::AES128_KW_INV)));
+    suites.push_back(
+        testGroup("AES192_KW_INV", makeAllTests<ref::OpenSSLKeyWrap<192, kw, inv>>(Algorithm::AES192_KW_INV)));
+    suites.push_back(
+        testGroup("AES256_KW_INV", makeAllTests<ref::OpenSSLKeyWrap<256, kw, inv>>(Algorithm::AES256_KW_INV)));
+    suites.push_back(
+        testGroup("AES128_KWP_INV", makeAllTests<ref::OpenSSLKeyWrap<128, kwp, inv>>(Algorithm::AES128_KWP_INV)));
+    suites.push_back(
+        testGroup("AES192_KWP_INV", makeAllTests<ref::OpenSSLKeyWrap<192, kwp, inv>>(Algorithm::AES192_KWP_INV)));
+    suites.push_back(
+        testGroup("AES256_KWP_INV", makeAllTests<ref::OpenSSLKeyWrap<256, kwp, inv>>(Algorithm::AES256_KWP_INV)));
+}
+
 std::vector<Test> allSuites() {
     namespace ref = zelkor::reference;
     std::vector<Test> suites = {
@@ -45,7 +72,15 @@ std::vector<Test> allSuites() {
         testGroup("AES128_CCM", makeAllTests<ref::OpenSSLAes128Ccm>(Algorithm::AES128_CCM)),
         testGroup("AES192_CCM", makeAllTests<ref::OpenSSLAes192Ccm>(Algorithm::AES192_CCM)),
         testGroup("AES256_CCM", makeAllTests<ref::OpenSSLAes256Ccm>(Algorithm::AES256_CCM)),
+        testGroup("ChaCha20", makeAllTests<ref::OpenSSLChaCha20>(Algorithm::ChaCha20)),
+        testGroup("ChaCha20_libsodium", makeAllTests<ref::SodiumChaCha20>(Algorithm::ChaCha20)),
+        testGroup("XChaCha20_libsodium", makeAllTests<ref::SodiumXChaCha20>(Algorithm::XChaCha20)),
     };
+    appendKeyWraps(suites);
+    // OpenSSL 3.0 squeezes once: the split-squeeze properties run on libgcrypt's
+    // SHAKE in the unit tests.
+    suites.push_back(testGroup("SHAKE128", makeAllTests<ref::OpenSSLShake128>(Algorithm::SHAKE128)));
+    suites.push_back(testGroup("SHAKE256", makeAllTests<ref::OpenSSLShake256>(Algorithm::SHAKE256)));
     // libsodium's AES-256-GCM needs AES-NI; it takes 12-byte nonces and
     // 16-byte tags only, and says so.
     if (ref::sodiumAeadAvailable(ref::SodiumAeadKind::AES256GCM)) {

@@ -34,8 +34,29 @@ constexpr AlgorithmRow aead(Algorithm algorithm, std::string_view name, int keyB
             katDirectory, {}, {}, None, {}, {}, {}, {}, false, {}, wycheproof};
 }
 
+// A stream cipher of 256-bit keys and 512-bit blocks with its known-answer records.
+constexpr AlgorithmRow stream(Algorithm algorithm, std::string_view name, std::size_t nonceBytes,
+                              std::string_view katDirectory) {
+    return {algorithm, name, PrimitiveKind::StreamCipher, 0, 512, {256, 0, 0}, nonceBytes, 0, StreamRecords,
+            katDirectory, {}, {}, None, {}, {}, {}, {}, false, {}, {}};
+}
+
+// AES-KW or AES-KWP with NIST's files of `prefix` (KW, KWP, KW_inv, KWP_inv)
+// and, for the forward ones, a Wycheproof file.
+constexpr AlgorithmRow keyWrap(Algorithm algorithm, std::string_view name, int keyBits, std::string_view prefix,
+                               std::string_view wycheproof) {
+    return {algorithm, name, PrimitiveKind::KeyWrap, 0, 128, {keyBits, 0, 0}, 0, 0, NistKeyWrap, "KAT_AES_KW",
+            prefix, {}, None, {}, {}, {}, {}, false, {}, wycheproof};
+}
+
+// An XOF of the given rate with NIST's files, the Monte Carlo file among them.
+constexpr AlgorithmRow xof(Algorithm algorithm, std::string_view name, int rate, std::string_view monteFile) {
+    return {algorithm, name, PrimitiveKind::Xof, 0, rate, {0, 0, 0}, 0, 0, NistXof, "KAT_SHAKE", name, monteFile,
+            None, {}, {}, {}, {}, false, {}, {}};
+}
+
 // The table. Its order is the order of the Algorithm values.
-constexpr std::array<AlgorithmRow, 24> kTable{{
+constexpr std::array<AlgorithmRow, 40> kTable{{
     {MD5, "MD5", PrimitiveKind::Digest, 128, 512, {0, 0, 0}, 0, 0, Md5, "KAT_MD5", {}, {}, None, {}, "MD5", {}, {},
      false, "MD5", {}},
     digest(SHA1, "SHA1", 160, 512, "KAT_SHA", LastThreeDigests, "SHA1Monte.rsp", "SHA1", "SHA1",
@@ -74,6 +95,22 @@ constexpr std::array<AlgorithmRow, 24> kTable{{
     aead(AES128_CCM, "AES128_CCM", 128, 12, 16, NistCcm, "KAT_AES_CCM", "aes_ccm_test.json"),
     aead(AES192_CCM, "AES192_CCM", 192, 12, 16, NistCcm, "KAT_AES_CCM", "aes_ccm_test.json"),
     aead(AES256_CCM, "AES256_CCM", 256, 12, 16, NistCcm, "KAT_AES_CCM", "aes_ccm_test.json"),
+    stream(ChaCha20, "ChaCha20", 12, "KAT_CHACHA20"),
+    stream(XChaCha20, "XChaCha20", 24, "KAT_XCHACHA20"),
+    keyWrap(AES128_KW, "AES128_KW", 128, "KW", "aes_wrap_test.json"),
+    keyWrap(AES192_KW, "AES192_KW", 192, "KW", "aes_wrap_test.json"),
+    keyWrap(AES256_KW, "AES256_KW", 256, "KW", "aes_wrap_test.json"),
+    keyWrap(AES128_KWP, "AES128_KWP", 128, "KWP", "aes_kwp_test.json"),
+    keyWrap(AES192_KWP, "AES192_KWP", 192, "KWP", "aes_kwp_test.json"),
+    keyWrap(AES256_KWP, "AES256_KWP", 256, "KWP", "aes_kwp_test.json"),
+    keyWrap(AES128_KW_INV, "AES128_KW_INV", 128, "KW_inv", {}),
+    keyWrap(AES192_KW_INV, "AES192_KW_INV", 192, "KW_inv", {}),
+    keyWrap(AES256_KW_INV, "AES256_KW_INV", 256, "KW_inv", {}),
+    keyWrap(AES128_KWP_INV, "AES128_KWP_INV", 128, "KWP_inv", {}),
+    keyWrap(AES192_KWP_INV, "AES192_KWP_INV", 192, "KWP_inv", {}),
+    keyWrap(AES256_KWP_INV, "AES256_KWP_INV", 256, "KWP_inv", {}),
+    xof(SHAKE128, "SHAKE128", 1344, "SHAKE128Monte.rsp"),
+    xof(SHAKE256, "SHAKE256", 1088, "SHAKE256Monte.rsp"),
 }};
 
 constexpr bool tableInEnumOrder() {
@@ -112,6 +149,15 @@ std::string keyLengthsText(const std::array<int, 3>& keyBits) {
 }
 
 std::string shapeText(const AlgorithmRow& row) {
+    if (row.kind == PrimitiveKind::Xof) return "an XOF of rate " + std::to_string(row.blockBits) + " bits";
+    if (row.kind == PrimitiveKind::KeyWrap) {
+        return std::string("a key wrap of ") + keyLengthsText(row.keyBits) + " taking key data of " +
+               (table_detail::keyWrapPadded(row) ? "1 byte or more" : "multiples of 8 bytes, 16 or more");
+    }
+    if (row.kind == PrimitiveKind::StreamCipher) {
+        return "a stream cipher of " + keyLengthsText(row.keyBits) + ", " + std::to_string(row.blockBits) +
+               "-bit blocks and " + std::to_string(row.nonceBytes) + "-byte nonces";
+    }
     if (row.kind == PrimitiveKind::Aead) {
         return "an AEAD of " + keyLengthsText(row.keyBits) + " taking " + std::to_string(row.nonceBytes) +
                "-byte nonces and " + std::to_string(row.tagBytes) + "-byte tags";
@@ -146,11 +192,13 @@ bool AlgorithmRow::has(CheckKind check) const {
     case CheckKind::Ctr: return !ctrDirectory.empty();
     case CheckKind::Gcm: return gcm;
     case CheckKind::Wycheproof: return !wycheproof.empty();
-    case CheckKind::Properties: return kind == PrimitiveKind::Aead;
-    case CheckKind::Conformance: return kind != PrimitiveKind::Aead;
+    case CheckKind::Properties: return kind != PrimitiveKind::Digest && kind != PrimitiveKind::BlockCipher;
+    case CheckKind::Conformance:
+        return kind == PrimitiveKind::Digest || kind == PrimitiveKind::BlockCipher || kind == PrimitiveKind::KeyWrap;
     case CheckKind::BufferSafety: return true;
     case CheckKind::LongMessages: return !longMessages.empty();
-    case CheckKind::ConstantTime: return true;
+    case CheckKind::ConstantTime:
+        return kind == PrimitiveKind::Digest || kind == PrimitiveKind::BlockCipher || kind == PrimitiveKind::Aead;
     }
     return false;
 }
@@ -204,6 +252,43 @@ void requireAeadShape(std::string_view caller, Algorithm algorithm, int keyLengt
         given += " that does not take " + std::to_string(row.nonceBytes) + "-byte nonces";
     } else if (row.kind == PrimitiveKind::Aead && !takesTag) {
         given += " that does not take " + std::to_string(row.tagBytes) + "-byte tags";
+    }
+    refuse(caller, row, given);
+}
+
+void requireStreamShape(std::string_view caller, Algorithm algorithm, int keyLength, int blockLength, bool takesNonce) {
+    const AlgorithmRow& row = algorithmRow(algorithm);
+    if (row.kind == PrimitiveKind::StreamCipher && row.keyBits[0] == keyLength && row.blockBits == blockLength &&
+        takesNonce) {
+        return;
+    }
+    std::string given = "a stream cipher of " + std::to_string(keyLength) + "-bit keys and " +
+                        std::to_string(blockLength) + "-bit blocks";
+    if (row.kind == PrimitiveKind::StreamCipher && !takesNonce) {
+        given += " that does not take " + std::to_string(row.nonceBytes) + "-byte nonces";
+    }
+    refuse(caller, row, given);
+}
+
+void requireXofShape(std::string_view caller, Algorithm algorithm, int rateLength) {
+    const AlgorithmRow& row = algorithmRow(algorithm);
+    if (row.kind == PrimitiveKind::Xof && row.blockBits == rateLength) return;
+    refuse(caller, row, "an XOF of rate " + std::to_string(rateLength) + " bits");
+}
+
+bool keyWrapPadded(const AlgorithmRow& row) { return row.knownAnswerPrefix.starts_with("KWP"); }
+bool keyWrapInverse(const AlgorithmRow& row) { return row.knownAnswerPrefix.ends_with("_inv"); }
+
+void requireKeyWrapShape(std::string_view caller, Algorithm algorithm, int keyLength,
+                         const std::function<bool(std::size_t)>& acceptsLength) {
+    const AlgorithmRow& row = algorithmRow(algorithm);
+    const bool padded = row.kind == PrimitiveKind::KeyWrap && keyWrapPadded(row);
+    const bool takes = padded ? acceptsLength(1) && acceptsLength(9) : acceptsLength(16) && acceptsLength(24);
+    if (row.kind == PrimitiveKind::KeyWrap && row.keyBits[0] == keyLength && takes) return;
+    std::string given = "a key wrap of " + std::to_string(keyLength) + "-bit keys";
+    if (row.kind == PrimitiveKind::KeyWrap && !takes) {
+        given += padded ? " that does not take key data of 1 and 9 bytes"
+                        : " that does not take key data of 16 and 24 bytes";
     }
     refuse(caller, row, given);
 }

@@ -133,6 +133,9 @@ std::vector<std::pair<Algorithm, std::function<std::vector<Node>()>>> everyAlgor
     return rows;
 }
 
+constexpr auto kKw = zelkor::KeyWrapPadding::None, kKwp = zelkor::KeyWrapPadding::Padded;
+constexpr auto kInverse = zelkor::KeyWrapDirection::Inverse;
+
 // makeAllTests for the reference type of each algorithm.
 std::vector<Node> fromTable(Algorithm algorithm) {
     using namespace ref;
@@ -161,6 +164,22 @@ std::vector<Node> fromTable(Algorithm algorithm) {
     case Algorithm::AES128_CCM: return makeAllTests<OpenSSLAes128Ccm>(algorithm);
     case Algorithm::AES192_CCM: return makeAllTests<OpenSSLAes192Ccm>(algorithm);
     case Algorithm::AES256_CCM: return makeAllTests<OpenSSLAes256Ccm>(algorithm);
+    case Algorithm::ChaCha20: return makeAllTests<OpenSSLChaCha20>(algorithm);
+    case Algorithm::XChaCha20: return makeAllTests<SodiumXChaCha20>(algorithm);
+    case Algorithm::AES128_KW: return makeAllTests<OpenSSLKeyWrap<128, kKw>>(algorithm);
+    case Algorithm::AES192_KW: return makeAllTests<OpenSSLKeyWrap<192, kKw>>(algorithm);
+    case Algorithm::AES256_KW: return makeAllTests<OpenSSLKeyWrap<256, kKw>>(algorithm);
+    case Algorithm::AES128_KWP: return makeAllTests<OpenSSLKeyWrap<128, kKwp>>(algorithm);
+    case Algorithm::AES192_KWP: return makeAllTests<OpenSSLKeyWrap<192, kKwp>>(algorithm);
+    case Algorithm::AES256_KWP: return makeAllTests<OpenSSLKeyWrap<256, kKwp>>(algorithm);
+    case Algorithm::AES128_KW_INV: return makeAllTests<OpenSSLKeyWrap<128, kKw, kInverse>>(algorithm);
+    case Algorithm::AES192_KW_INV: return makeAllTests<OpenSSLKeyWrap<192, kKw, kInverse>>(algorithm);
+    case Algorithm::AES256_KW_INV: return makeAllTests<OpenSSLKeyWrap<256, kKw, kInverse>>(algorithm);
+    case Algorithm::AES128_KWP_INV: return makeAllTests<OpenSSLKeyWrap<128, kKwp, kInverse>>(algorithm);
+    case Algorithm::AES192_KWP_INV: return makeAllTests<OpenSSLKeyWrap<192, kKwp, kInverse>>(algorithm);
+    case Algorithm::AES256_KWP_INV: return makeAllTests<OpenSSLKeyWrap<256, kKwp, kInverse>>(algorithm);
+    case Algorithm::SHAKE128: return makeAllTests<OpenSSLShake128>(algorithm);
+    case Algorithm::SHAKE256: return makeAllTests<OpenSSLShake256>(algorithm);
     }
     return {};
 }

@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstddef>
+#include <functional>
 #include <ostream>
 #include <span>
 #include <string>
@@ -23,6 +24,10 @@ enum class Algorithm {
     ChaCha20Poly1305, XChaCha20Poly1305,
     AES128_GCM, AES192_GCM, AES256_GCM,
     AES128_CCM, AES192_CCM, AES256_CCM,
+    ChaCha20, XChaCha20,
+    AES128_KW, AES192_KW, AES256_KW, AES128_KWP, AES192_KWP, AES256_KWP,
+    AES128_KW_INV, AES192_KW_INV, AES256_KW_INV, AES128_KWP_INV, AES192_KWP_INV, AES256_KWP_INV,
+    SHAKE128, SHAKE256,
 };
 
 // The algorithm's name as written above, e.g. "SHA512_256".
@@ -30,7 +35,9 @@ std::string_view algorithmName(Algorithm algorithm);
 std::ostream& operator<<(std::ostream& os, Algorithm algorithm);
 
 // The contract a type must satisfy to be tested as the algorithm.
-enum class PrimitiveKind { Digest, BlockCipher, Aead };
+enum class PrimitiveKind { Digest, BlockCipher, Aead,
+    StreamCipher, KeyWrap, Xof,
+};
 
 // The kinds of check, in the order makeAllTests gives their groups.
 enum class CheckKind {
@@ -50,6 +57,9 @@ enum class KnownAnswerFormat {
     AeadRecords,    // Key, IV, AAD, Plaintext, Ciphertext, Tag; a Result marks a record to refuse
     NistGcm,        // NIST GCM .rsp files by category, filtered by key size
     NistCcm,        // NIST CCM .rsp files (and generated ones alike) by category, filtered by key size
+    StreamRecords,  // KEY, NONCE, INITIAL_BLOCK_COUNTER, PLAINTEXT, CIPHERTEXT
+    NistKeyWrap,    // NIST <prefix>_AE_<bits>.txt and <prefix>_AD_<bits>.txt (prefix KW, KWP, KW_inv, KWP_inv)
+    NistXof,        // NIST <prefix>ShortMsg.rsp, LongMsg.rsp, VariableOut.rsp; the Monte file beside them
 };
 
 // How a Monte Carlo checkpoint's next message is made from the last digests.
@@ -108,6 +118,17 @@ void requireCipherShape(std::string_view caller, Algorithm algorithm, int blockS
 // For an AEAD type: its key length, and whether it takes the algorithm's
 // nonce and tag lengths.
 void requireAeadShape(std::string_view caller, Algorithm algorithm, int keyLength, bool takesNonce, bool takesTag);
+// For a stream cipher type: its key and block length, and whether it takes
+// the algorithm's nonce length.
+void requireStreamShape(std::string_view caller, Algorithm algorithm, int keyLength, int blockLength, bool takesNonce);
+// For a key wrap type: its key length and the key-data lengths it declares.
+void requireKeyWrapShape(std::string_view caller, Algorithm algorithm, int keyLength,
+                         const std::function<bool(std::size_t)>& acceptsLength);
+// For an XOF type: its rate in bits.
+void requireXofShape(std::string_view caller, Algorithm algorithm, int rateLength);
+// A key wrap row's construction: KWP rather than KW, wrapping with the inverse cipher.
+bool keyWrapPadded(const AlgorithmRow& row);
+bool keyWrapInverse(const AlgorithmRow& row);
 
 // Throw std::invalid_argument when `kind` does not apply to `algorithm`.
 void requireCheck(std::string_view caller, Algorithm algorithm, CheckKind kind);

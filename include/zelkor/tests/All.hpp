@@ -10,6 +10,9 @@
 #include "zelkor/Aead.hpp"
 #include "zelkor/BlockCipher.hpp"
 #include "zelkor/Hash.hpp"
+#include "zelkor/KeyWrap.hpp"
+#include "zelkor/StreamCipher.hpp"
+#include "zelkor/Xof.hpp"
 #include "zelkor/tests/Algorithms.hpp"
 #include "zelkor/tests/Checks.hpp"
 #include "zelkor/tests/Test.hpp"
@@ -21,7 +24,7 @@ namespace zelkor::tests {
 // block length, block or key size, nonce or tag length it does not take, a
 // cipher for a digest) is refused with std::invalid_argument naming both.
 template <class P>
-    requires Hash<P> || BlockCipher<P> || Aead<P>
+    requires Hash<P> || BlockCipher<P> || Aead<P> || StreamCipher<P> || KeyWrap<P> || Xof<P>
 std::vector<Test> makeAllTests(Algorithm algorithm) {
     const AlgorithmRow& row = checks_detail::rowFor<P>("makeAllTests", algorithm);
     std::vector<Test> groups;
@@ -32,7 +35,7 @@ std::vector<Test> makeAllTests(Algorithm algorithm) {
 }
 
 template <class P>
-    requires Hash<P> || BlockCipher<P> || Aead<P>
+    requires Hash<P> || BlockCipher<P> || Aead<P> || StreamCipher<P> || KeyWrap<P> || Xof<P>
 std::vector<Test> makeAllTests(const P&, Algorithm algorithm) {
     return makeAllTests<P>(algorithm);
 }

@@ -14,6 +14,9 @@
 #include "zelkor/BlockCipher.hpp"
 #include "zelkor/Gcm.hpp"
 #include "zelkor/Hash.hpp"
+#include "zelkor/KeyWrap.hpp"
+#include "zelkor/StreamCipher.hpp"
+#include "zelkor/Xof.hpp"
 #include "zelkor/tests/AEAD.hpp"
 #include "zelkor/tests/AES.hpp"
 #include "zelkor/tests/AeadBufferSafety.hpp"
@@ -25,10 +28,13 @@
 #include "zelkor/tests/ConstantTime.hpp"
 #include "zelkor/tests/GCM.hpp"
 #include "zelkor/tests/HMAC.hpp"
+#include "zelkor/tests/KeyWraps.hpp"
 #include "zelkor/tests/MD5.hpp"
 #include "zelkor/tests/SHA.hpp"
+#include "zelkor/tests/StreamCiphers.hpp"
 #include "zelkor/tests/Test.hpp"
 #include "zelkor/tests/TwoFish.hpp"
+#include "zelkor/tests/Xofs.hpp"
 #include "zelkor/tests/detail/aead/AeadKnownAnswers.hpp"
 #include "zelkor/tests/detail/digest/LongMessages.hpp"
 #include "zelkor/tests/detail/digest/MonteChain.hpp"
@@ -145,6 +151,47 @@ std::vector<Test> aeadChecks(const AlgorithmRow& row, CheckKind kind) {
     noBuilder(row, kind);
 }
 
+template <StreamCipher S>
+std::vector<Test> streamChecks(const AlgorithmRow& row, CheckKind kind) {
+    switch (kind) {
+    case CheckKind::KnownAnswers: return makeStreamCipherKnownAnswerTests<S>(row.knownAnswerDirectory);
+    case CheckKind::Properties: return makeStreamCipherPropertyTests<S>();
+    case CheckKind::BufferSafety: return makeStreamCipherBufferSafetyTests<S>();
+    default: break;
+    }
+    noBuilder(row, kind);
+}
+
+template <KeyWrap W>
+std::vector<Test> keyWrapChecks(const AlgorithmRow& row, CheckKind kind) {
+    const keywrap_detail::KeyWrapVariant variant{table_detail::keyWrapPadded(row), table_detail::keyWrapInverse(row)};
+    switch (kind) {
+    case CheckKind::KnownAnswers:
+        return keywrap_detail::nistTests(keywrap_detail::keyWrapShape<W>(), row.knownAnswerDirectory, variant);
+    case CheckKind::Wycheproof: return keywrap_detail::wycheproofTests(keywrap_detail::keyWrapShape<W>(), row.wycheproof);
+    case CheckKind::Properties: return makeKeyWrapPropertyTests<W>();
+    case CheckKind::Conformance: return makeKeyWrapConformanceTests<W>(variant);
+    case CheckKind::BufferSafety: return makeKeyWrapBufferSafetyTests<W>();
+    default: break;
+    }
+    noBuilder(row, kind);
+}
+
+template <Xof X>
+std::vector<Test> xofChecks(const AlgorithmRow& row, CheckKind kind) {
+    switch (kind) {
+    case CheckKind::KnownAnswers:
+        return xof_detail::knownAnswerTests(xof_detail::xofShape<X>(), row.knownAnswerDirectory,
+                                            row.knownAnswerPrefix);
+    case CheckKind::MonteCarlo:
+        return xof_detail::monteTests(xof_detail::xofShape<X>(), row.knownAnswerDirectory, row.knownAnswerPrefix);
+    case CheckKind::Properties: return makeXofPropertyTests<X>();
+    case CheckKind::BufferSafety: return makeXofBufferSafetyTests<X>();
+    default: break;
+    }
+    noBuilder(row, kind);
+}
+
 // The row of `algorithm`, once P is known to fit it.
 template <class P>
 const AlgorithmRow& rowFor(std::string_view caller, Algorithm algorithm) {
@@ -152,6 +199,14 @@ const AlgorithmRow& rowFor(std::string_view caller, Algorithm algorithm) {
         table_detail::requireDigestShape(caller, algorithm, P::outputLength, P::blockLength);
     } else if constexpr (BlockCipher<P>) {
         table_detail::requireCipherShape(caller, algorithm, P::blockSize, P::keyLength);
+    } else if constexpr (StreamCipher<P>) {
+        table_detail::requireStreamShape(caller, algorithm, P::keyLength, P::blockLength,
+                                         P::acceptsNonce(algorithmRow(algorithm).nonceBytes));
+    } else if constexpr (Xof<P>) {
+        table_detail::requireXofShape(caller, algorithm, P::rateLength);
+    } else if constexpr (KeyWrap<P>) {
+        table_detail::requireKeyWrapShape(caller, algorithm, P::keyLength,
+                                          [](std::size_t n) { return P::acceptsLength(n); });
     } else {
         const AlgorithmRow& row = algorithmRow(algorithm);
         table_detail::requireAeadShape(caller, algorithm, P::keyLength, P::acceptsNonce(row.nonceBytes),
@@ -166,6 +221,12 @@ std::vector<Test> checksFor(const AlgorithmRow& row, CheckKind kind) {
         return digestChecks<P>(row, kind);
     } else if constexpr (BlockCipher<P>) {
         return cipherChecks<P>(row, kind);
+    } else if constexpr (StreamCipher<P>) {
+        return streamChecks<P>(row, kind);
+    } else if constexpr (Xof<P>) {
+        return xofChecks<P>(row, kind);
+    } else if constexpr (KeyWrap<P>) {
+        return keyWrapChecks<P>(row, kind);
     } else {
         return aeadChecks<P>(row, kind);
     }
@@ -177,7 +238,7 @@ std::vector<Test> checksFor(const AlgorithmRow& row, CheckKind kind) {
 // `algorithm`, read from the sources its row names. std::invalid_argument
 // when P cannot be that algorithm or the kind does not apply to it.
 template <class P>
-    requires Hash<P> || BlockCipher<P> || Aead<P>
+    requires Hash<P> || BlockCipher<P> || Aead<P> || StreamCipher<P> || KeyWrap<P> || Xof<P>
 std::vector<Test> makeCheckTests(CheckKind kind, Algorithm algorithm) {
     const AlgorithmRow& row = checks_detail::rowFor<P>(checks_detail::kCaller, algorithm);
     table_detail::requireCheck(checks_detail::kCaller, algorithm, kind);
@@ -186,7 +247,7 @@ std::vector<Test> makeCheckTests(CheckKind kind, Algorithm algorithm) {
 
 // The witness only selects the type.
 template <class P>
-    requires Hash<P> || BlockCipher<P> || Aead<P>
+    requires Hash<P> || BlockCipher<P> || Aead<P> || StreamCipher<P> || KeyWrap<P> || Xof<P>
 std::vector<Test> makeCheckTests(const P&, CheckKind kind, Algorithm algorithm) {
     return makeCheckTests<P>(kind, algorithm);
 }

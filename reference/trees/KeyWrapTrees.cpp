@@ -1,0 +1,3 @@
+#include "ReferenceTrees.hpp"
+
+ZELKOR_REFERENCE_KEY_WRAPS(ZELKOR_REFERENCE_TREE)
