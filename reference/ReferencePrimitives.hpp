@@ -1,9 +1,10 @@
 #pragma once
-// Every reference primitive: OpenSSL's digests, AES and ChaCha20-Poly1305,
+// Every reference primitive: OpenSSL's digests, AES, ChaCha20-Poly1305 and MACs,
 // nettle's Twofish, libsodium's AEADs.
 
 #include "NettleTwofish.hpp"
 #include "OpenSSLAES.hpp"
 #include "OpenSSLChaCha20Poly1305.hpp"
 #include "OpenSSLDigests.hpp"
+#include "OpenSSLMacs.hpp"
 #include "SodiumAeads.hpp"

@@ -39,6 +39,17 @@ std::vector<Test> allSuites() {
         testGroup("XChaCha20Poly1305_libsodium",
                   makeAllTests<ref::SodiumXChaCha20Poly1305>(Algorithm::XChaCha20Poly1305)),
     };
+    // MACs: OpenSSL's own, and the library's generic constructions over
+    // OpenSSL's building blocks.
+    const std::vector<Test> macs = {
+        testGroup("AES128_CMAC", makeAllTests<ref::OpenSSLCmacAes128>(Algorithm::AES128_CMAC)),
+        testGroup("AES192_CMAC", makeAllTests<ref::OpenSSLCmacAes192>(Algorithm::AES192_CMAC)),
+        testGroup("AES256_CMAC", makeAllTests<ref::OpenSSLCmacAes256>(Algorithm::AES256_CMAC)),
+        testGroup("AES128_CMAC_generic", makeAllTests<ref::AES128>(Algorithm::AES128_CMAC)),
+        testGroup("AES192_CMAC_generic", makeAllTests<ref::AES192>(Algorithm::AES192_CMAC)),
+        testGroup("AES256_CMAC_generic", makeAllTests<ref::AES256>(Algorithm::AES256_CMAC)),
+    };
+    suites.insert(suites.end(), macs.begin(), macs.end());
     // libsodium's AES-256-GCM needs AES-NI; it takes 12-byte nonces and
     // 16-byte tags only, and says so.
     if (ref::sodiumAeadAvailable(ref::SodiumAeadKind::AES256GCM)) {

@@ -34,8 +34,16 @@ constexpr AlgorithmRow aead(Algorithm algorithm, std::string_view name, int keyB
             katDirectory, {}, {}, None, {}, {}, {}, {}, false, {}, wycheproof};
 }
 
+// A MAC over a block cipher (CMAC): its tag, block and key, its records
+// under Test/KAT_CMAC and its Wycheproof file.
+constexpr AlgorithmRow cmac(Algorithm algorithm, std::string_view name, int keyBits, std::string_view filePrefix,
+                            std::string_view wycheproof) {
+    return {algorithm, name, PrimitiveKind::Mac, 128, 128, {keyBits, 0, 0}, 0, 16, MacRecords, "KAT_CMAC",
+            filePrefix, {}, None, {}, {}, {}, {}, false, {}, wycheproof};
+}
+
 // The table. Its order is the order of the Algorithm values.
-constexpr std::array<AlgorithmRow, 21> kTable{{
+constexpr std::array<AlgorithmRow, 24> kTable{{
     {MD5, "MD5", PrimitiveKind::Digest, 128, 512, {0, 0, 0}, 0, 0, Md5, "KAT_MD5", {}, {}, None, {}, "MD5", {}, {},
      false, "MD5", {}},
     digest(SHA1, "SHA1", 160, 512, "KAT_SHA", LastThreeDigests, "SHA1Monte.rsp", "SHA1", "SHA1",
@@ -71,6 +79,9 @@ constexpr std::array<AlgorithmRow, 21> kTable{{
     aead(AES128_GCM, "AES128_GCM", 128, 12, 16, NistGcm, "KAT_AES_GCM", "aes_gcm_test.json"),
     aead(AES192_GCM, "AES192_GCM", 192, 12, 16, NistGcm, "KAT_AES_GCM", "aes_gcm_test.json"),
     aead(AES256_GCM, "AES256_GCM", 256, 12, 16, NistGcm, "KAT_AES_GCM", "aes_gcm_test.json"),
+    cmac(AES128_CMAC, "AES128_CMAC", 128, "nist-800-38b-aes128", "aes_cmac_test.json"),
+    cmac(AES192_CMAC, "AES192_CMAC", 192, "nist-800-38b-aes192", "aes_cmac_test.json"),
+    cmac(AES256_CMAC, "AES256_CMAC", 256, "nist-800-38b-aes256", "aes_cmac_test.json"),
 }};
 
 constexpr bool tableInEnumOrder() {
@@ -113,6 +124,10 @@ std::string shapeText(const AlgorithmRow& row) {
         return "an AEAD of " + keyLengthsText(row.keyBits) + " taking " + std::to_string(row.nonceBytes) +
                "-byte nonces and " + std::to_string(row.tagBytes) + "-byte tags";
     }
+    if (row.kind == PrimitiveKind::Mac) {
+        return "a MAC of " + keyLengthsText(row.keyBits) + " and " + std::to_string(row.tagBytes) +
+               "-byte tags (or a block cipher of " + std::to_string(row.blockBits) + "-bit blocks for its CMAC)";
+    }
     if (row.kind == PrimitiveKind::Digest) {
         return "a digest of " + std::to_string(row.outputBits) + "-bit output and " + std::to_string(row.blockBits) +
                "-bit blocks";
@@ -143,11 +158,11 @@ bool AlgorithmRow::has(CheckKind check) const {
     case CheckKind::Ctr: return !ctrDirectory.empty();
     case CheckKind::Gcm: return gcm;
     case CheckKind::Wycheproof: return !wycheproof.empty();
-    case CheckKind::Properties: return kind == PrimitiveKind::Aead;
+    case CheckKind::Properties: return kind == PrimitiveKind::Aead || kind == PrimitiveKind::Mac;
     case CheckKind::Conformance: return kind != PrimitiveKind::Aead;
     case CheckKind::BufferSafety: return true;
     case CheckKind::LongMessages: return !longMessages.empty();
-    case CheckKind::ConstantTime: return true;
+    case CheckKind::ConstantTime: return kind != PrimitiveKind::Mac;
     }
     return false;
 }
@@ -200,6 +215,20 @@ void requireAeadShape(std::string_view caller, Algorithm algorithm, int keyLengt
     if (row.kind == PrimitiveKind::Aead && !takesNonce) {
         given += " that does not take " + std::to_string(row.nonceBytes) + "-byte nonces";
     } else if (row.kind == PrimitiveKind::Aead && !takesTag) {
+        given += " that does not take " + std::to_string(row.tagBytes) + "-byte tags";
+    }
+    refuse(caller, row, given);
+}
+
+void requireMacShape(std::string_view caller, Algorithm algorithm, bool isMac, int tagLength, bool takesKey,
+                     bool takesTag) {
+    const AlgorithmRow& row = algorithmRow(algorithm);
+    if (row.kind == PrimitiveKind::Mac && isMac && tagLength == row.outputBits && takesKey && takesTag) return;
+    if (!isMac) refuse(caller, row, "neither a MAC nor a block cipher a MAC of it is built over");
+    std::string given = "a MAC of " + std::to_string(tagLength) + "-bit tags";
+    if (row.kind == PrimitiveKind::Mac && !takesKey) {
+        given += " that does not take " + keyLengthsText(row.keyBits);
+    } else if (row.kind == PrimitiveKind::Mac && !takesTag) {
         given += " that does not take " + std::to_string(row.tagBytes) + "-byte tags";
     }
     refuse(caller, row, given);

@@ -158,6 +158,9 @@ std::vector<Node> fromTable(Algorithm algorithm) {
     case Algorithm::AES128_GCM: return makeAllTests<zelkor::GcmAead<AES128>>(algorithm);
     case Algorithm::AES192_GCM: return makeAllTests<zelkor::GcmAead<AES192>>(algorithm);
     case Algorithm::AES256_GCM: return makeAllTests<zelkor::GcmAead<AES256>>(algorithm);
+    case Algorithm::AES128_CMAC: return makeAllTests<OpenSSLCmacAes128>(algorithm);
+    case Algorithm::AES192_CMAC: return makeAllTests<OpenSSLCmacAes192>(algorithm);
+    case Algorithm::AES256_CMAC: return makeAllTests<OpenSSLCmacAes256>(algorithm);
     }
     return {};
 }

@@ -22,6 +22,7 @@ enum class Algorithm {
     AES128, AES192, AES256, Twofish,
     ChaCha20Poly1305, XChaCha20Poly1305,
     AES128_GCM, AES192_GCM, AES256_GCM,
+    AES128_CMAC, AES192_CMAC, AES256_CMAC,
 };
 
 // The algorithm's name as written above, e.g. "SHA512_256".
@@ -29,7 +30,7 @@ std::string_view algorithmName(Algorithm algorithm);
 std::ostream& operator<<(std::ostream& os, Algorithm algorithm);
 
 // The contract a type must satisfy to be tested as the algorithm.
-enum class PrimitiveKind { Digest, BlockCipher, Aead };
+enum class PrimitiveKind { Digest, BlockCipher, Aead, Mac };
 
 // The kinds of check, in the order makeAllTests gives their groups.
 enum class CheckKind {
@@ -48,6 +49,7 @@ enum class KnownAnswerFormat {
     TwofishTables,  // the Twofish authors' tables
     AeadRecords,    // Key, IV, AAD, Plaintext, Ciphertext, Tag; a Result marks a record to refuse
     NistGcm,        // NIST GCM .rsp files by category, filtered by key size
+    MacRecords,     // COUNT, KEY, MESSAGE, OUTPUT records of the files starting with the prefix
 };
 
 // How a Monte Carlo checkpoint's next message is made from the last digests.
@@ -106,6 +108,11 @@ void requireCipherShape(std::string_view caller, Algorithm algorithm, int blockS
 // For an AEAD type: its key length, and whether it takes the algorithm's
 // nonce and tag lengths.
 void requireAeadShape(std::string_view caller, Algorithm algorithm, int keyLength, bool takesNonce, bool takesTag);
+// For a MAC type (or one a MAC is built over): its full tag length, and
+// whether it takes the algorithm's key and tag lengths; isMac false for a
+// type that is neither.
+void requireMacShape(std::string_view caller, Algorithm algorithm, bool isMac, int tagLength, bool takesKey,
+                     bool takesTag);
 
 // Throw std::invalid_argument when `kind` does not apply to `algorithm`.
 void requireCheck(std::string_view caller, Algorithm algorithm, CheckKind kind);

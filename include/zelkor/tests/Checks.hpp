@@ -12,25 +12,31 @@
 
 #include "zelkor/Aead.hpp"
 #include "zelkor/BlockCipher.hpp"
+#include "zelkor/Cmac.hpp"
 #include "zelkor/Gcm.hpp"
 #include "zelkor/Hash.hpp"
+#include "zelkor/Mac.hpp"
 #include "zelkor/tests/AEAD.hpp"
 #include "zelkor/tests/AES.hpp"
 #include "zelkor/tests/AeadBufferSafety.hpp"
 #include "zelkor/tests/AeadConstantTime.hpp"
 #include "zelkor/tests/Algorithms.hpp"
 #include "zelkor/tests/BufferSafety.hpp"
+#include "zelkor/tests/CMAC.hpp"
 #include "zelkor/tests/Conformance.hpp"
 #include "zelkor/tests/ConstantTime.hpp"
 #include "zelkor/tests/GCM.hpp"
 #include "zelkor/tests/HMAC.hpp"
+#include "zelkor/tests/MAC.hpp"
 #include "zelkor/tests/MD5.hpp"
+#include "zelkor/tests/MacBufferSafety.hpp"
 #include "zelkor/tests/SHA.hpp"
 #include "zelkor/tests/Test.hpp"
 #include "zelkor/tests/TwoFish.hpp"
 #include "zelkor/tests/detail/aead/AeadKnownAnswers.hpp"
 #include "zelkor/tests/detail/digest/LongMessages.hpp"
 #include "zelkor/tests/detail/digest/MonteChain.hpp"
+#include "zelkor/tests/detail/mac/MacKnownAnswers.hpp"
 
 namespace zelkor::tests {
 
@@ -132,14 +138,65 @@ std::vector<Test> aeadChecks(const AlgorithmRow& row, CheckKind kind) {
     noBuilder(row, kind);
 }
 
+// The MAC a type is tested as on a MAC row: itself, or the MAC built over it.
+template <class P>
+struct MacOf {};
+template <Mac P>
+struct MacOf<P> {
+    using type = P;
+};
+template <class P>
+    requires(!Mac<P> && CmacBlockCipher<P>)
+struct MacOf<P> {
+    using type = CmacMac<P>;
+};
+template <class P>
+concept TestableAsMac = requires { typename MacOf<P>::type; };
+
+template <class P>
+std::vector<Test> macChecks(const AlgorithmRow& row, CheckKind kind) {
+    using M = typename MacOf<P>::type;
+    switch (kind) {
+    case CheckKind::KnownAnswers:
+        if (row.knownAnswers == KnownAnswerFormat::MacRecords) {
+            return mac_detail::knownAnswerTests<M>(row.knownAnswerDirectory, row.knownAnswerPrefix);
+        }
+        break;
+    case CheckKind::Wycheproof: return mac_detail::wycheproofTests<M>(row.wycheproof);
+    case CheckKind::Properties: return makeMacPropertyTests<M>();
+    case CheckKind::Conformance:
+        if constexpr (!Mac<P> && CmacBlockCipher<P>) {
+            return makeCMACConformanceTests<P>();
+        } else {
+            return {testCase("a MAC of its own, built over no primitive of this library: nothing to conform to",
+                             [] {})};
+        }
+    case CheckKind::BufferSafety: return makeMacBufferSafetyTests<M>();
+    default: break;
+    }
+    noBuilder(row, kind);
+}
+
 // The row of `algorithm`, once P is known to fit it.
 template <class P>
 const AlgorithmRow& rowFor(std::string_view caller, Algorithm algorithm) {
+    if (algorithmRow(algorithm).kind == PrimitiveKind::Mac || Mac<P>) {
+        const AlgorithmRow& row = algorithmRow(algorithm);
+        if constexpr (TestableAsMac<P>) {
+            using M = typename MacOf<P>::type;
+            table_detail::requireMacShape(caller, algorithm, true, M::tagLength,
+                                          M::acceptsKey(static_cast<std::size_t>(row.keyBits[0]) / 8),
+                                          M::acceptsTag(row.tagBytes));
+        } else {
+            table_detail::requireMacShape(caller, algorithm, false, 0, false, false);
+        }
+        return row;
+    }
     if constexpr (Hash<P>) {
         table_detail::requireDigestShape(caller, algorithm, P::outputLength, P::blockLength);
     } else if constexpr (BlockCipher<P>) {
         table_detail::requireCipherShape(caller, algorithm, P::blockSize, P::keyLength);
-    } else {
+    } else if constexpr (Aead<P>) {
         const AlgorithmRow& row = algorithmRow(algorithm);
         table_detail::requireAeadShape(caller, algorithm, P::keyLength, P::acceptsNonce(row.nonceBytes),
                                        P::acceptsTag(row.tagBytes));
@@ -149,22 +206,28 @@ const AlgorithmRow& rowFor(std::string_view caller, Algorithm algorithm) {
 
 template <class P>
 std::vector<Test> checksFor(const AlgorithmRow& row, CheckKind kind) {
+    if (row.kind == PrimitiveKind::Mac) {
+        if constexpr (TestableAsMac<P>) return macChecks<P>(row, kind);
+        noBuilder(row, kind);
+    }
     if constexpr (Hash<P>) {
         return digestChecks<P>(row, kind);
     } else if constexpr (BlockCipher<P>) {
         return cipherChecks<P>(row, kind);
-    } else {
+    } else if constexpr (Aead<P>) {
         return aeadChecks<P>(row, kind);
+    } else {
+        noBuilder(row, kind);
     }
 }
 
 }  // namespace checks_detail
 
-// The checks of one kind for the digest, block cipher or AEAD P tested as
+// The checks of one kind for the digest, block cipher, AEAD or MAC P tested as
 // `algorithm`, read from the sources its row names. std::invalid_argument
 // when P cannot be that algorithm or the kind does not apply to it.
 template <class P>
-    requires Hash<P> || BlockCipher<P> || Aead<P>
+    requires Hash<P> || BlockCipher<P> || Aead<P> || Mac<P>
 std::vector<Test> makeCheckTests(CheckKind kind, Algorithm algorithm) {
     const AlgorithmRow& row = checks_detail::rowFor<P>(checks_detail::kCaller, algorithm);
     table_detail::requireCheck(checks_detail::kCaller, algorithm, kind);
@@ -173,7 +236,7 @@ std::vector<Test> makeCheckTests(CheckKind kind, Algorithm algorithm) {
 
 // The witness only selects the type.
 template <class P>
-    requires Hash<P> || BlockCipher<P> || Aead<P>
+    requires Hash<P> || BlockCipher<P> || Aead<P> || Mac<P>
 std::vector<Test> makeCheckTests(const P&, CheckKind kind, Algorithm algorithm) {
     return makeCheckTests<P>(kind, algorithm);
 }

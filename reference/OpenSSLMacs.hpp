@@ -1,0 +1,86 @@
+#pragma once
+// OpenSSL's MACs (EVP_MAC) as zelkor::Mac types. Each is described by a
+// traits struct: the EVP_MAC name, its cipher or digest parameter, the full
+// tag and the key and tag lengths it declares. Shorter tags are cut from the
+// full one, unless the tag length enters the computation (then it is handed
+// to OpenSSL as the output size).
+
+#include <cstddef>
+#include <optional>
+#include <span>
+#include <stdexcept>
+#include <string>
+
+#include "zelkor/ByteString.hpp"
+#include "zelkor/Mac.hpp"
+
+namespace zelkor::reference {
+
+namespace detail {
+
+struct OpenSSLMacSpec {
+    const char* mac;                 // "CMAC", ...
+    const char* cipher = nullptr;    // the cipher parameter, if any
+    std::size_t outputBytes = 0;     // the output-size parameter, when nonzero
+};
+
+// The MAC of the concatenated chunks, one EVP_MAC_update per chunk; exactly
+// `outBytes` bytes of output expected.
+ByteString opensslMac(const OpenSSLMacSpec& spec, const ByteString& key, std::span<const ByteString> chunks,
+                      std::size_t outBytes);
+
+}  // namespace detail
+
+template <class Traits>
+class OpenSSLMac {
+public:
+    static constexpr int tagLength = Traits::tagBits;
+
+    static bool acceptsKey(std::size_t bytes) { return Traits::acceptsKey(bytes); }
+    static bool acceptsTag(std::size_t bytes) { return Traits::acceptsTag(bytes); }
+
+    static std::optional<OpenSSLMac> buildKey(const ByteString& bytes) {
+        if (!acceptsKey(bytes.size())) return std::nullopt;
+        OpenSSLMac mac;
+        mac.key_ = ByteString(bytes.vector());
+        return mac;
+    }
+
+    ByteString tag(const ByteString& message, std::size_t tagBytes) const {
+        return tagOf(std::span<const ByteString>(&message, 1), tagBytes);
+    }
+    ByteString tag(const ChunkedByteString& message, std::size_t tagBytes) const {
+        return tagOf(message.chunks(), tagBytes);
+    }
+
+private:
+    ByteString tagOf(std::span<const ByteString> chunks, std::size_t tagBytes) const {
+        if (!acceptsTag(tagBytes)) {
+            throw std::invalid_argument(std::string(Traits::name) + ": tag of " + std::to_string(tagBytes) +
+                                        " bytes not accepted");
+        }
+        constexpr std::size_t full = static_cast<std::size_t>(Traits::tagBits) / 8;
+        return detail::opensslMac({Traits::mac, Traits::cipher, 0}, key_, chunks, full).take(tagBytes);
+    }
+
+    ByteString key_;
+};
+
+// CMAC over OpenSSL's AES: keys of the cipher's size, tags of 4 to 16 bytes.
+template <int KeyBits>
+struct OpenSSLCmacAesTraits {
+    static constexpr const char* name = "CMAC-AES";
+    static constexpr const char* mac = "CMAC";
+    static constexpr const char* cipher = KeyBits == 128   ? "AES-128-CBC"
+                                          : KeyBits == 192 ? "AES-192-CBC"
+                                                           : "AES-256-CBC";
+    static constexpr int tagBits = 128;
+    static bool acceptsKey(std::size_t bytes) { return bytes * 8 == KeyBits; }
+    static bool acceptsTag(std::size_t bytes) { return bytes >= 4 && bytes <= 16; }
+};
+
+using OpenSSLCmacAes128 = OpenSSLMac<OpenSSLCmacAesTraits<128>>;
+using OpenSSLCmacAes192 = OpenSSLMac<OpenSSLCmacAesTraits<192>>;
+using OpenSSLCmacAes256 = OpenSSLMac<OpenSSLCmacAesTraits<256>>;
+
+}  // namespace zelkor::reference
