@@ -42,8 +42,18 @@ constexpr AlgorithmRow cmac(Algorithm algorithm, std::string_view name, int keyB
             filePrefix, {}, None, {}, {}, {}, {}, false, {}, wycheproof};
 }
 
+// HKDF or PBKDF2 over a digest of `output` bits and `block`-bit blocks: its
+// records (selected by their Hash field or by file prefix) and Wycheproof file.
+constexpr AlgorithmRow kdf(Algorithm algorithm, std::string_view name, PrimitiveKind kind, int output, int block,
+                           std::string_view katDirectory, std::string_view filePrefix, std::string_view recordHash,
+                           std::string_view wycheproof) {
+    return {algorithm,  name, kind, output, block, {0, 0, 0}, 0, 0,
+            kind == PrimitiveKind::Hkdf ? HkdfRecords : Pbkdf2Records, katDirectory, filePrefix, {}, None, {}, {}, {},
+            {}, false, {}, wycheproof, {recordHash}};
+}
+
 // The table. Its order is the order of the Algorithm values.
-constexpr std::array<AlgorithmRow, 24> kTable{{
+constexpr std::array<AlgorithmRow, 33> kTable{{
     {MD5, "MD5", PrimitiveKind::Digest, 128, 512, {0, 0, 0}, 0, 0, Md5, "KAT_MD5", {}, {}, None, {}, "MD5", {}, {},
      false, "MD5", {}},
     digest(SHA1, "SHA1", 160, 512, "KAT_SHA", LastThreeDigests, "SHA1Monte.rsp", "SHA1", "SHA1",
@@ -82,6 +92,17 @@ constexpr std::array<AlgorithmRow, 24> kTable{{
     cmac(AES128_CMAC, "AES128_CMAC", 128, "nist-800-38b-aes128", "aes_cmac_test.json"),
     cmac(AES192_CMAC, "AES192_CMAC", 192, "nist-800-38b-aes192", "aes_cmac_test.json"),
     cmac(AES256_CMAC, "AES256_CMAC", 256, "nist-800-38b-aes256", "aes_cmac_test.json"),
+    kdf(HKDF_SHA1, "HKDF_SHA1", PrimitiveKind::Hkdf, 160, 512, "KAT_HKDF", {}, "SHA-1", "hkdf_sha1_test.json"),
+    kdf(HKDF_SHA256, "HKDF_SHA256", PrimitiveKind::Hkdf, 256, 512, "KAT_HKDF", {}, "SHA-256", "hkdf_sha256_test.json"),
+    kdf(HKDF_SHA384, "HKDF_SHA384", PrimitiveKind::Hkdf, 384, 1024, {}, {}, {}, "hkdf_sha384_test.json"),
+    kdf(HKDF_SHA512, "HKDF_SHA512", PrimitiveKind::Hkdf, 512, 1024, {}, {}, {}, "hkdf_sha512_test.json"),
+    kdf(PBKDF2_SHA1, "PBKDF2_SHA1", PrimitiveKind::Pbkdf2, 160, 512, "KAT_PBKDF2", "rfc-6070-PBKDF2-SHA1", {},
+        "pbkdf2_hmacsha1_test.json"),
+    kdf(PBKDF2_SHA224, "PBKDF2_SHA224", PrimitiveKind::Pbkdf2, 224, 512, {}, {}, {}, "pbkdf2_hmacsha224_test.json"),
+    kdf(PBKDF2_SHA256, "PBKDF2_SHA256", PrimitiveKind::Pbkdf2, 256, 512, "KAT_PBKDF2", "rfc-7914-PBKDF2-SHA256", {},
+        "pbkdf2_hmacsha256_test.json"),
+    kdf(PBKDF2_SHA384, "PBKDF2_SHA384", PrimitiveKind::Pbkdf2, 384, 1024, {}, {}, {}, "pbkdf2_hmacsha384_test.json"),
+    kdf(PBKDF2_SHA512, "PBKDF2_SHA512", PrimitiveKind::Pbkdf2, 512, 1024, {}, {}, {}, "pbkdf2_hmacsha512_test.json"),
 }};
 
 constexpr bool tableInEnumOrder() {
@@ -124,6 +145,11 @@ std::string shapeText(const AlgorithmRow& row) {
         return "an AEAD of " + keyLengthsText(row.keyBits) + " taking " + std::to_string(row.nonceBytes) +
                "-byte nonces and " + std::to_string(row.tagBytes) + "-byte tags";
     }
+    if (row.kind == PrimitiveKind::Hkdf || row.kind == PrimitiveKind::Pbkdf2) {
+        return std::string(row.kind == PrimitiveKind::Hkdf ? "an HKDF" : "a PBKDF2") + " of a " +
+               std::to_string(row.outputBits) + "-bit hash (or a digest of " + std::to_string(row.outputBits) +
+               "-bit output and " + std::to_string(row.blockBits) + "-bit blocks)";
+    }
     if (row.kind == PrimitiveKind::Mac) {
         return "a MAC of " + keyLengthsText(row.keyBits) + " and " + std::to_string(row.tagBytes) +
                "-byte tags (or a block cipher of " + std::to_string(row.blockBits) + "-bit blocks for its CMAC)";
@@ -158,11 +184,12 @@ bool AlgorithmRow::has(CheckKind check) const {
     case CheckKind::Ctr: return !ctrDirectory.empty();
     case CheckKind::Gcm: return gcm;
     case CheckKind::Wycheproof: return !wycheproof.empty();
-    case CheckKind::Properties: return kind == PrimitiveKind::Aead || kind == PrimitiveKind::Mac;
+    case CheckKind::Properties: return kind != PrimitiveKind::Digest && kind != PrimitiveKind::BlockCipher;
     case CheckKind::Conformance: return kind != PrimitiveKind::Aead;
     case CheckKind::BufferSafety: return true;
     case CheckKind::LongMessages: return !longMessages.empty();
-    case CheckKind::ConstantTime: return kind != PrimitiveKind::Mac;
+    case CheckKind::ConstantTime:
+        return kind == PrimitiveKind::Digest || kind == PrimitiveKind::BlockCipher || kind == PrimitiveKind::Aead;
     }
     return false;
 }
@@ -232,6 +259,17 @@ void requireMacShape(std::string_view caller, Algorithm algorithm, bool isMac, i
         given += " that does not take " + std::to_string(row.tagBytes) + "-byte tags";
     }
     refuse(caller, row, given);
+}
+
+void requireKdfShape(std::string_view caller, Algorithm algorithm, bool isKdf, int hashLength, int blockLength) {
+    const AlgorithmRow& row = algorithmRow(algorithm);
+    const bool kdfRow = row.kind == PrimitiveKind::Hkdf || row.kind == PrimitiveKind::Pbkdf2;
+    if (kdfRow && isKdf && hashLength == row.outputBits && (blockLength == 0 || blockLength == row.blockBits)) return;
+    if (!isKdf) refuse(caller, row, "neither of that kind nor a digest it is built over");
+    refuse(caller, row,
+           blockLength == 0 ? "a KDF of a " + std::to_string(hashLength) + "-bit hash"
+                            : "a digest of " + std::to_string(hashLength) + "-bit output and " +
+                                  std::to_string(blockLength) + "-bit blocks");
 }
 
 void requireCheck(std::string_view caller, Algorithm algorithm, CheckKind kind) {

@@ -161,6 +161,15 @@ std::vector<Node> fromTable(Algorithm algorithm) {
     case Algorithm::AES128_CMAC: return makeAllTests<OpenSSLCmacAes128>(algorithm);
     case Algorithm::AES192_CMAC: return makeAllTests<OpenSSLCmacAes192>(algorithm);
     case Algorithm::AES256_CMAC: return makeAllTests<OpenSSLCmacAes256>(algorithm);
+    case Algorithm::HKDF_SHA1: return makeAllTests<OpenSSLHkdfSha1>(algorithm);
+    case Algorithm::HKDF_SHA256: return makeAllTests<OpenSSLHkdfSha256>(algorithm);
+    case Algorithm::HKDF_SHA384: return makeAllTests<OpenSSLHkdfSha384>(algorithm);
+    case Algorithm::HKDF_SHA512: return makeAllTests<OpenSSLHkdfSha512>(algorithm);
+    case Algorithm::PBKDF2_SHA1: return makeAllTests<OpenSSLPbkdf2Sha1>(algorithm);
+    case Algorithm::PBKDF2_SHA224: return makeAllTests<OpenSSLPbkdf2Sha224>(algorithm);
+    case Algorithm::PBKDF2_SHA256: return makeAllTests<OpenSSLPbkdf2Sha256>(algorithm);
+    case Algorithm::PBKDF2_SHA384: return makeAllTests<OpenSSLPbkdf2Sha384>(algorithm);
+    case Algorithm::PBKDF2_SHA512: return makeAllTests<OpenSSLPbkdf2Sha512>(algorithm);
     }
     return {};
 }

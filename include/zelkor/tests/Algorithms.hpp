@@ -23,6 +23,8 @@ enum class Algorithm {
     ChaCha20Poly1305, XChaCha20Poly1305,
     AES128_GCM, AES192_GCM, AES256_GCM,
     AES128_CMAC, AES192_CMAC, AES256_CMAC,
+    HKDF_SHA1, HKDF_SHA256, HKDF_SHA384, HKDF_SHA512,
+    PBKDF2_SHA1, PBKDF2_SHA224, PBKDF2_SHA256, PBKDF2_SHA384, PBKDF2_SHA512,
 };
 
 // The algorithm's name as written above, e.g. "SHA512_256".
@@ -30,7 +32,7 @@ std::string_view algorithmName(Algorithm algorithm);
 std::ostream& operator<<(std::ostream& os, Algorithm algorithm);
 
 // The contract a type must satisfy to be tested as the algorithm.
-enum class PrimitiveKind { Digest, BlockCipher, Aead, Mac };
+enum class PrimitiveKind { Digest, BlockCipher, Aead, Mac, Hkdf, Pbkdf2 };
 
 // The kinds of check, in the order makeAllTests gives their groups.
 enum class CheckKind {
@@ -50,6 +52,8 @@ enum class KnownAnswerFormat {
     AeadRecords,    // Key, IV, AAD, Plaintext, Ciphertext, Tag; a Result marks a record to refuse
     NistGcm,        // NIST GCM .rsp files by category, filtered by key size
     MacRecords,     // COUNT, KEY, MESSAGE, OUTPUT records of the files starting with the prefix
+    HkdfRecords,    // COUNT, Hash, IKM, salt, info, L, OKM records of the row's hash
+    Pbkdf2Records,  // COUNT, PASSWORD, SALT, ITERATIONS, LENGTH, DERIVED_KEY of the files starting with the prefix
 };
 
 // How a Monte Carlo checkpoint's next message is made from the last digests.
@@ -85,7 +89,13 @@ struct AlgorithmRow {
     std::string_view ctrDirectory;          // under Test/, CTR records of the cipher's key size
     bool gcm;                               // NIST's Test/KAT_AES_GCM and Wycheproof's aes_gcm_test.json
     std::string_view longMessages;          // algorithm of Test/KAT_LONG
-    std::string_view wycheproof;            // file under Wycheproof/ (AEADs)
+    std::string_view wycheproof;            // file under Wycheproof/ (AEADs, MACs, KDFs)
+
+    // KDFs: the value of the Hash field that selects the row's records from
+    // files shared by several hashes ("SHA-256").
+    struct KdfSources {
+        std::string_view recordHash;
+    } kdf = {};
 
     // The kinds of check that apply, in makeAllTests' order.
     std::vector<CheckKind> checks() const;
@@ -113,6 +123,9 @@ void requireAeadShape(std::string_view caller, Algorithm algorithm, int keyLengt
 // type that is neither.
 void requireMacShape(std::string_view caller, Algorithm algorithm, bool isMac, int tagLength, bool takesKey,
                      bool takesTag);
+// For an HKDF or PBKDF2 type (blockLength 0) or a digest they are built over:
+// its hash length, and whether it is of the row's kind at all.
+void requireKdfShape(std::string_view caller, Algorithm algorithm, bool isKdf, int hashLength, int blockLength);
 
 // Throw std::invalid_argument when `kind` does not apply to `algorithm`.
 void requireCheck(std::string_view caller, Algorithm algorithm, CheckKind kind);

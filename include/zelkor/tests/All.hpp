@@ -10,6 +10,7 @@
 #include "zelkor/Aead.hpp"
 #include "zelkor/BlockCipher.hpp"
 #include "zelkor/Hash.hpp"
+#include "zelkor/Kdf.hpp"
 #include "zelkor/Mac.hpp"
 #include "zelkor/tests/Algorithms.hpp"
 #include "zelkor/tests/Checks.hpp"
@@ -17,13 +18,14 @@
 
 namespace zelkor::tests {
 
-// Every check that applies to `algorithm` for the digest, block cipher, AEAD
-// or MAC P, one group per kind (a block cipher on a CMAC row is tested as
-// CmacMac<P>). An algorithm that P cannot be (another output or
+// Every check that applies to `algorithm` for the digest, block cipher, AEAD,
+// MAC or KDF P, one group per kind (a block cipher on a CMAC row is tested as
+// CmacMac<P>, a digest on an HKDF or PBKDF2 row as HkdfOver<P> or
+// Pbkdf2Over<P>). An algorithm that P cannot be (another output or
 // block length, block or key size, nonce or tag length it does not take, a
 // cipher for a digest) is refused with std::invalid_argument naming both.
 template <class P>
-    requires Hash<P> || BlockCipher<P> || Aead<P> || Mac<P>
+    requires Hash<P> || BlockCipher<P> || Aead<P> || Mac<P> || Hkdf<P> || Pbkdf2<P>
 std::vector<Test> makeAllTests(Algorithm algorithm) {
     const AlgorithmRow& row = checks_detail::rowFor<P>("makeAllTests", algorithm);
     std::vector<Test> groups;
@@ -34,7 +36,7 @@ std::vector<Test> makeAllTests(Algorithm algorithm) {
 }
 
 template <class P>
-    requires Hash<P> || BlockCipher<P> || Aead<P> || Mac<P>
+    requires Hash<P> || BlockCipher<P> || Aead<P> || Mac<P> || Hkdf<P> || Pbkdf2<P>
 std::vector<Test> makeAllTests(const P&, Algorithm algorithm) {
     return makeAllTests<P>(algorithm);
 }

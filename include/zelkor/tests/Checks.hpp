@@ -15,6 +15,7 @@
 #include "zelkor/Cmac.hpp"
 #include "zelkor/Gcm.hpp"
 #include "zelkor/Hash.hpp"
+#include "zelkor/Kdf.hpp"
 #include "zelkor/Mac.hpp"
 #include "zelkor/tests/AEAD.hpp"
 #include "zelkor/tests/AES.hpp"
@@ -27,6 +28,7 @@
 #include "zelkor/tests/ConstantTime.hpp"
 #include "zelkor/tests/GCM.hpp"
 #include "zelkor/tests/HMAC.hpp"
+#include "zelkor/tests/KDF.hpp"
 #include "zelkor/tests/MAC.hpp"
 #include "zelkor/tests/MD5.hpp"
 #include "zelkor/tests/MacBufferSafety.hpp"
@@ -36,6 +38,7 @@
 #include "zelkor/tests/detail/aead/AeadKnownAnswers.hpp"
 #include "zelkor/tests/detail/digest/LongMessages.hpp"
 #include "zelkor/tests/detail/digest/MonteChain.hpp"
+#include "zelkor/tests/detail/kdf/KdfKnownAnswers.hpp"
 #include "zelkor/tests/detail/mac/MacKnownAnswers.hpp"
 
 namespace zelkor::tests {
@@ -177,9 +180,96 @@ std::vector<Test> macChecks(const AlgorithmRow& row, CheckKind kind) {
     noBuilder(row, kind);
 }
 
+// The HKDF and PBKDF2 a type is tested as on a KDF row: itself, or the one
+// built over it.
+template <class P>
+struct HkdfOf {};
+template <Hkdf P>
+struct HkdfOf<P> {
+    using type = P;
+};
+template <class P>
+    requires(!Hkdf<P> && Hash<P>)
+struct HkdfOf<P> {
+    using type = HkdfOver<P>;
+};
+template <class P>
+struct Pbkdf2Of {};
+template <Pbkdf2 P>
+struct Pbkdf2Of<P> {
+    using type = P;
+};
+template <class P>
+    requires(!Pbkdf2<P> && Hash<P>)
+struct Pbkdf2Of<P> {
+    using type = Pbkdf2Over<P>;
+};
+
+inline std::vector<Test> ownConstructionCase() {
+    return {testCase("a KDF of its own, built over no primitive of this library: nothing to conform to", [] {})};
+}
+
+template <class P>
+std::vector<Test> hkdfChecks(const AlgorithmRow& row, CheckKind kind) {
+    using H = typename HkdfOf<P>::type;
+    switch (kind) {
+    case CheckKind::KnownAnswers: return kdf_detail::hkdfKnownAnswerTests<H>(row.knownAnswerDirectory, row.kdf.recordHash);
+    case CheckKind::Wycheproof: return kdf_detail::hkdfWycheproofTests<H>(row.wycheproof);
+    case CheckKind::Properties: return makeHkdfPropertyTests<H>();
+    case CheckKind::Conformance:
+        if constexpr (Hash<P>) return makeHKDFConformanceTests<P>();
+        else return ownConstructionCase();
+    case CheckKind::BufferSafety: return makeKdfBufferSafetyTests<H>();
+    default: break;
+    }
+    noBuilder(row, kind);
+}
+
+template <class P>
+std::vector<Test> pbkdf2Checks(const AlgorithmRow& row, CheckKind kind) {
+    using K = typename Pbkdf2Of<P>::type;
+    switch (kind) {
+    case CheckKind::KnownAnswers:
+        return kdf_detail::pbkdf2KnownAnswerTests<K>(row.knownAnswerDirectory, row.knownAnswerPrefix);
+    case CheckKind::Wycheproof: return kdf_detail::pbkdf2WycheproofTests<K>(row.wycheproof);
+    case CheckKind::Properties: return makePbkdf2PropertyTests<K>();
+    case CheckKind::Conformance:
+        if constexpr (Hash<P>) return makePBKDF2ConformanceTests<P>();
+        else return ownConstructionCase();
+    case CheckKind::BufferSafety: return makeKdfBufferSafetyTests<K>();
+    default: break;
+    }
+    noBuilder(row, kind);
+}
+
+// A digest counts by its block length too; a KDF type has none (0).
+template <class P>
+constexpr int blockLengthOf() {
+    if constexpr (Hash<P>) return P::blockLength;
+    else return 0;
+}
+
 // The row of `algorithm`, once P is known to fit it.
 template <class P>
 const AlgorithmRow& rowFor(std::string_view caller, Algorithm algorithm) {
+    if (algorithmRow(algorithm).kind == PrimitiveKind::Hkdf || Hkdf<P>) {
+        const bool fits = algorithmRow(algorithm).kind == PrimitiveKind::Hkdf;
+        if constexpr (requires { typename HkdfOf<P>::type; }) {
+            table_detail::requireKdfShape(caller, algorithm, fits, HkdfOf<P>::type::hashLength, blockLengthOf<P>());
+        } else {
+            table_detail::requireKdfShape(caller, algorithm, false, 0, 0);
+        }
+        return algorithmRow(algorithm);
+    }
+    if (algorithmRow(algorithm).kind == PrimitiveKind::Pbkdf2 || Pbkdf2<P>) {
+        const bool fits = algorithmRow(algorithm).kind == PrimitiveKind::Pbkdf2;
+        if constexpr (requires { typename Pbkdf2Of<P>::type; }) {
+            table_detail::requireKdfShape(caller, algorithm, fits, Pbkdf2Of<P>::type::hashLength, blockLengthOf<P>());
+        } else {
+            table_detail::requireKdfShape(caller, algorithm, false, 0, 0);
+        }
+        return algorithmRow(algorithm);
+    }
     if (algorithmRow(algorithm).kind == PrimitiveKind::Mac || Mac<P>) {
         const AlgorithmRow& row = algorithmRow(algorithm);
         if constexpr (TestableAsMac<P>) {
@@ -210,6 +300,14 @@ std::vector<Test> checksFor(const AlgorithmRow& row, CheckKind kind) {
         if constexpr (TestableAsMac<P>) return macChecks<P>(row, kind);
         noBuilder(row, kind);
     }
+    if (row.kind == PrimitiveKind::Hkdf) {
+        if constexpr (requires { typename HkdfOf<P>::type; }) return hkdfChecks<P>(row, kind);
+        noBuilder(row, kind);
+    }
+    if (row.kind == PrimitiveKind::Pbkdf2) {
+        if constexpr (requires { typename Pbkdf2Of<P>::type; }) return pbkdf2Checks<P>(row, kind);
+        noBuilder(row, kind);
+    }
     if constexpr (Hash<P>) {
         return digestChecks<P>(row, kind);
     } else if constexpr (BlockCipher<P>) {
@@ -223,11 +321,11 @@ std::vector<Test> checksFor(const AlgorithmRow& row, CheckKind kind) {
 
 }  // namespace checks_detail
 
-// The checks of one kind for the digest, block cipher, AEAD or MAC P tested as
+// The checks of one kind for the digest, block cipher, AEAD, MAC or KDF P tested as
 // `algorithm`, read from the sources its row names. std::invalid_argument
 // when P cannot be that algorithm or the kind does not apply to it.
 template <class P>
-    requires Hash<P> || BlockCipher<P> || Aead<P> || Mac<P>
+    requires Hash<P> || BlockCipher<P> || Aead<P> || Mac<P> || Hkdf<P> || Pbkdf2<P>
 std::vector<Test> makeCheckTests(CheckKind kind, Algorithm algorithm) {
     const AlgorithmRow& row = checks_detail::rowFor<P>(checks_detail::kCaller, algorithm);
     table_detail::requireCheck(checks_detail::kCaller, algorithm, kind);
@@ -236,7 +334,7 @@ std::vector<Test> makeCheckTests(CheckKind kind, Algorithm algorithm) {
 
 // The witness only selects the type.
 template <class P>
-    requires Hash<P> || BlockCipher<P> || Aead<P> || Mac<P>
+    requires Hash<P> || BlockCipher<P> || Aead<P> || Mac<P> || Hkdf<P> || Pbkdf2<P>
 std::vector<Test> makeCheckTests(const P&, CheckKind kind, Algorithm algorithm) {
     return makeCheckTests<P>(kind, algorithm);
 }
