@@ -60,7 +60,7 @@ private:
                                         " bytes not accepted");
         }
         constexpr std::size_t full = static_cast<std::size_t>(Traits::tagBits) / 8;
-        return detail::opensslMac({Traits::mac, Traits::cipher, 0}, key_, chunks, full).take(tagBytes);
+        return detail::opensslMac({Traits::mac, Traits::cipher, Traits::sizeParam}, key_, chunks, full).take(tagBytes);
     }
 
     ByteString key_;
@@ -75,6 +75,7 @@ struct OpenSSLCmacAesTraits {
                                           : KeyBits == 192 ? "AES-192-CBC"
                                                            : "AES-256-CBC";
     static constexpr int tagBits = 128;
+    static constexpr std::size_t sizeParam = 0;
     static bool acceptsKey(std::size_t bytes) { return bytes * 8 == KeyBits; }
     static bool acceptsTag(std::size_t bytes) { return bytes >= 4 && bytes <= 16; }
 };
@@ -82,5 +83,30 @@ struct OpenSSLCmacAesTraits {
 using OpenSSLCmacAes128 = OpenSSLMac<OpenSSLCmacAesTraits<128>>;
 using OpenSSLCmacAes192 = OpenSSLMac<OpenSSLCmacAesTraits<192>>;
 using OpenSSLCmacAes256 = OpenSSLMac<OpenSSLCmacAesTraits<256>>;
+
+// Poly1305 as a one-time MAC: a 32-byte key (r, then s), 16-byte tags only.
+struct OpenSSLPoly1305Traits {
+    static constexpr const char* name = "Poly1305";
+    static constexpr const char* mac = "POLY1305";
+    static constexpr const char* cipher = nullptr;
+    static constexpr int tagBits = 128;
+    static constexpr std::size_t sizeParam = 0;
+    static bool acceptsKey(std::size_t bytes) { return bytes == 32; }
+    static bool acceptsTag(std::size_t bytes) { return bytes == 16; }
+};
+
+// SipHash-2-4 with its 64-bit output: 16-byte keys, 8-byte tags only.
+struct OpenSSLSipHash24Traits {
+    static constexpr const char* name = "SipHash-2-4";
+    static constexpr const char* mac = "SIPHASH";
+    static constexpr const char* cipher = nullptr;
+    static constexpr int tagBits = 64;
+    static constexpr std::size_t sizeParam = 8;
+    static bool acceptsKey(std::size_t bytes) { return bytes == 16; }
+    static bool acceptsTag(std::size_t bytes) { return bytes == 8; }
+};
+
+using OpenSSLPoly1305 = OpenSSLMac<OpenSSLPoly1305Traits>;
+using OpenSSLSipHash24 = OpenSSLMac<OpenSSLSipHash24Traits>;
 
 }  // namespace zelkor::reference

@@ -59,6 +59,8 @@ std::vector<Test> allSuites() {
         testGroup("PBKDF2_SHA384", makeAllTests<ref::OpenSSLPbkdf2Sha384>(Algorithm::PBKDF2_SHA384)),
         testGroup("PBKDF2_SHA512", makeAllTests<ref::OpenSSLPbkdf2Sha512>(Algorithm::PBKDF2_SHA512)),
         testGroup("PBKDF2_SHA256_generic", makeAllTests<ref::SHA256>(Algorithm::PBKDF2_SHA256)),
+        testGroup("Poly1305", makeAllTests<ref::OpenSSLPoly1305>(Algorithm::Poly1305)),
+        testGroup("SipHash24", makeAllTests<ref::OpenSSLSipHash24>(Algorithm::SipHash24)),
     };
     suites.insert(suites.end(), macs.begin(), macs.end());
     // libsodium's AES-256-GCM needs AES-NI; it takes 12-byte nonces and

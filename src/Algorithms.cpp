@@ -42,6 +42,14 @@ constexpr AlgorithmRow cmac(Algorithm algorithm, std::string_view name, int keyB
             filePrefix, {}, None, {}, {}, {}, {}, false, {}, wycheproof};
 }
 
+// A MAC of its own: its tag, block and key, its records and Wycheproof file.
+constexpr AlgorithmRow mac(Algorithm algorithm, std::string_view name, int tagBits, int blockBits, int keyBits,
+                           std::string_view katDirectory, std::string_view filePrefix, std::string_view wycheproof) {
+    return {algorithm, name, PrimitiveKind::Mac, tagBits, blockBits, {keyBits, 0, 0}, 0,
+            static_cast<std::size_t>(tagBits / 8), MacRecords, katDirectory, filePrefix, {}, None, {}, {}, {}, {},
+            false, {}, wycheproof};
+}
+
 // HKDF or PBKDF2 over a digest of `output` bits and `block`-bit blocks: its
 // records (selected by their Hash field or by file prefix) and Wycheproof file.
 constexpr AlgorithmRow kdf(Algorithm algorithm, std::string_view name, PrimitiveKind kind, int output, int block,
@@ -53,7 +61,7 @@ constexpr AlgorithmRow kdf(Algorithm algorithm, std::string_view name, Primitive
 }
 
 // The table. Its order is the order of the Algorithm values.
-constexpr std::array<AlgorithmRow, 33> kTable{{
+constexpr std::array<AlgorithmRow, 35> kTable{{
     {MD5, "MD5", PrimitiveKind::Digest, 128, 512, {0, 0, 0}, 0, 0, Md5, "KAT_MD5", {}, {}, None, {}, "MD5", {}, {},
      false, "MD5", {}},
     digest(SHA1, "SHA1", 160, 512, "KAT_SHA", LastThreeDigests, "SHA1Monte.rsp", "SHA1", "SHA1",
@@ -103,6 +111,8 @@ constexpr std::array<AlgorithmRow, 33> kTable{{
         "pbkdf2_hmacsha256_test.json"),
     kdf(PBKDF2_SHA384, "PBKDF2_SHA384", PrimitiveKind::Pbkdf2, 384, 1024, {}, {}, {}, "pbkdf2_hmacsha384_test.json"),
     kdf(PBKDF2_SHA512, "PBKDF2_SHA512", PrimitiveKind::Pbkdf2, 512, 1024, {}, {}, {}, "pbkdf2_hmacsha512_test.json"),
+    mac(Poly1305, "Poly1305", 128, 128, 256, "KAT_POLY1305", "rfc7539", {}),
+    mac(SipHash24, "SipHash24", 64, 64, 128, "KAT_SIPHASH", "siphash-2-4", "siphash_2_4_test.json"),
 }};
 
 constexpr bool tableInEnumOrder() {
@@ -152,7 +162,10 @@ std::string shapeText(const AlgorithmRow& row) {
     }
     if (row.kind == PrimitiveKind::Mac) {
         return "a MAC of " + keyLengthsText(row.keyBits) + " and " + std::to_string(row.tagBytes) +
-               "-byte tags (or a block cipher of " + std::to_string(row.blockBits) + "-bit blocks for its CMAC)";
+               "-byte tags" +
+               (row.knownAnswerDirectory == "KAT_CMAC"
+                    ? " (or a block cipher of " + std::to_string(row.blockBits) + "-bit blocks for its CMAC)"
+                    : std::string());
     }
     if (row.kind == PrimitiveKind::Digest) {
         return "a digest of " + std::to_string(row.outputBits) + "-bit output and " + std::to_string(row.blockBits) +

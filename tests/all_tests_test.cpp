@@ -170,6 +170,8 @@ std::vector<Node> fromTable(Algorithm algorithm) {
     case Algorithm::PBKDF2_SHA256: return makeAllTests<OpenSSLPbkdf2Sha256>(algorithm);
     case Algorithm::PBKDF2_SHA384: return makeAllTests<OpenSSLPbkdf2Sha384>(algorithm);
     case Algorithm::PBKDF2_SHA512: return makeAllTests<OpenSSLPbkdf2Sha512>(algorithm);
+    case Algorithm::Poly1305: return makeAllTests<OpenSSLPoly1305>(algorithm);
+    case Algorithm::SipHash24: return makeAllTests<OpenSSLSipHash24>(algorithm);
     }
     return {};
 }

@@ -13,6 +13,8 @@
 #include "ReferencePrimitives.hpp"
 #include "support/DataDir.hpp"
 #include "support/MacMutants.hpp"
+#include "support/OneTimeMacMutants.hpp"
+#include "support/SodiumMacs.hpp"
 #include "support/TreeRunner.hpp"
 #include "zelkor/Cmac.hpp"
 #include "zelkor/tests/All.hpp"
@@ -126,6 +128,35 @@ TEST(CmacRows, TypeThatDoesNotFitIsRefused) {
     EXPECT_NE(digest.find("neither a MAC nor a block cipher"), std::string::npos) << digest;
     const std::string mac = refusal([] { tests::makeAllTests<reference::OpenSSLCmacAes128>(tests::Algorithm::AES128); });
     EXPECT_NE(mac.find("AES128 needs a block cipher"), std::string::npos) << mac;
+}
+
+}  // namespace
+
+namespace {
+
+using testsupport::mutants::WrittenOutPoly1305;
+using testsupport::mutants::WrittenOutSipHash24;
+
+TEST(OneTimeMacRows, PassOnOpenSSLLibsodiumAndTheWrittenOutOnes) {
+    testsupport::ScopedDataDir data(testsupport::sourceDataDir());
+    EXPECT_EQ(failuresOf(tests::makeAllTests<testsupport::SodiumPoly1305>(tests::Algorithm::Poly1305)),
+              std::vector<std::string>{});
+    EXPECT_EQ(failuresOf(tests::makeAllTests<testsupport::SodiumSipHash24>(tests::Algorithm::SipHash24)),
+              std::vector<std::string>{});
+    EXPECT_EQ(failuresOf(tests::makeAllTests<WrittenOutPoly1305<true>>(tests::Algorithm::Poly1305)),
+              std::vector<std::string>{});
+    EXPECT_EQ(failuresOf(tests::makeAllTests<WrittenOutSipHash24<0xff>>(tests::Algorithm::SipHash24)),
+              std::vector<std::string>{});
+}
+
+TEST(OneTimeMacRows, EachFaultIsCaught) {
+    testsupport::ScopedDataDir data(testsupport::sourceDataDir());
+    const auto noCarry = failingGroups(tests::makeAllTests<WrittenOutPoly1305<false>>(tests::Algorithm::Poly1305));
+    EXPECT_GT(noCarry.count("Known answers"), 0u);
+    const auto otherConstant =
+        failingGroups(tests::makeAllTests<WrittenOutSipHash24<0xee>>(tests::Algorithm::SipHash24));
+    EXPECT_GT(otherConstant.count("Known answers"), 0u);
+    EXPECT_GT(otherConstant.count("Wycheproof"), 0u);
 }
 
 }  // namespace

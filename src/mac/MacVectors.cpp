@@ -52,8 +52,10 @@ MacVectors macRecords(std::string_view directory, std::string_view prefix, const
             for (std::size_t r = 0; r < records.size(); ++r) {
                 const std::optional<std::string> count = lookup(records[r], "COUNT");
                 const std::optional<std::string> key = lookup(records[r], "KEY");
-                const std::optional<std::string> message = lookup(records[r], "MESSAGE");
-                const std::optional<std::string> tag = lookup(records[r], "OUTPUT");
+                std::optional<std::string> message = lookup(records[r], "MESSAGE");
+                if (!message) message = lookup(records[r], "MSG");
+                std::optional<std::string> tag = lookup(records[r], "OUTPUT");
+                if (!tag) tag = lookup(records[r], "TAG");
                 if (!count || !key || !message || !tag) {
                     usage->skip("missing field");
                     continue;

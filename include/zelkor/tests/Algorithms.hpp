@@ -25,6 +25,7 @@ enum class Algorithm {
     AES128_CMAC, AES192_CMAC, AES256_CMAC,
     HKDF_SHA1, HKDF_SHA256, HKDF_SHA384, HKDF_SHA512,
     PBKDF2_SHA1, PBKDF2_SHA224, PBKDF2_SHA256, PBKDF2_SHA384, PBKDF2_SHA512,
+    Poly1305, SipHash24,
 };
 
 // The algorithm's name as written above, e.g. "SHA512_256".
@@ -51,7 +52,7 @@ enum class KnownAnswerFormat {
     TwofishTables,  // the Twofish authors' tables
     AeadRecords,    // Key, IV, AAD, Plaintext, Ciphertext, Tag; a Result marks a record to refuse
     NistGcm,        // NIST GCM .rsp files by category, filtered by key size
-    MacRecords,     // COUNT, KEY, MESSAGE, OUTPUT records of the files starting with the prefix
+    MacRecords,     // COUNT, KEY, MESSAGE (or MSG), OUTPUT (or TAG) records of the files starting with the prefix
     HkdfRecords,    // COUNT, Hash, IKM, salt, info, L, OKM records of the row's hash
     Pbkdf2Records,  // COUNT, PASSWORD, SALT, ITERATIONS, LENGTH, DERIVED_KEY of the files starting with the prefix
 };

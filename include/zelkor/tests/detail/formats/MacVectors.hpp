@@ -32,7 +32,7 @@ struct MacVectors {
     std::vector<MacVector> vectors;
 };
 
-// The records COUNT, KEY, MESSAGE, OUTPUT of the files of Test/<directory>
+// The records COUNT, KEY, MESSAGE (or MSG), OUTPUT (or TAG) of the files of Test/<directory>
 // whose names start with `prefix`, in listing order. A record missing a field,
 // or whose key or tag length the type does not declare, is skipped and
 // counted with the reason. Odd hex raises HexDecodeError when read.
