@@ -35,6 +35,7 @@ template <class Traits>
 class OpenSSLMac {
 public:
     static constexpr int tagLength = Traits::tagBits;
+    static constexpr bool tagDependsOnLength = Traits::tagDependsOnLength;
 
     static bool acceptsKey(std::size_t bytes) { return Traits::acceptsKey(bytes); }
     static bool acceptsTag(std::size_t bytes) { return Traits::acceptsTag(bytes); }
@@ -59,8 +60,13 @@ private:
             throw std::invalid_argument(std::string(Traits::name) + ": tag of " + std::to_string(tagBytes) +
                                         " bytes not accepted");
         }
-        constexpr std::size_t full = static_cast<std::size_t>(Traits::tagBits) / 8;
-        return detail::opensslMac({Traits::mac, Traits::cipher, Traits::sizeParam}, key_, chunks, full).take(tagBytes);
+        if constexpr (Traits::tagDependsOnLength) {
+            return detail::opensslMac({Traits::mac, Traits::cipher, tagBytes}, key_, chunks, tagBytes);
+        } else {
+            constexpr std::size_t full = static_cast<std::size_t>(Traits::tagBits) / 8;
+            return detail::opensslMac({Traits::mac, Traits::cipher, Traits::sizeParam}, key_, chunks, full)
+                .take(tagBytes);
+        }
     }
 
     ByteString key_;
@@ -76,6 +82,7 @@ struct OpenSSLCmacAesTraits {
                                                            : "AES-256-CBC";
     static constexpr int tagBits = 128;
     static constexpr std::size_t sizeParam = 0;
+    static constexpr bool tagDependsOnLength = false;
     static bool acceptsKey(std::size_t bytes) { return bytes * 8 == KeyBits; }
     static bool acceptsTag(std::size_t bytes) { return bytes >= 4 && bytes <= 16; }
 };
@@ -91,6 +98,7 @@ struct OpenSSLPoly1305Traits {
     static constexpr const char* cipher = nullptr;
     static constexpr int tagBits = 128;
     static constexpr std::size_t sizeParam = 0;
+    static constexpr bool tagDependsOnLength = false;
     static bool acceptsKey(std::size_t bytes) { return bytes == 32; }
     static bool acceptsTag(std::size_t bytes) { return bytes == 16; }
 };
@@ -102,10 +110,28 @@ struct OpenSSLSipHash24Traits {
     static constexpr const char* cipher = nullptr;
     static constexpr int tagBits = 64;
     static constexpr std::size_t sizeParam = 8;
+    static constexpr bool tagDependsOnLength = false;
     static bool acceptsKey(std::size_t bytes) { return bytes == 16; }
     static bool acceptsTag(std::size_t bytes) { return bytes == 8; }
 };
 
+// KMAC128 and KMAC256 without a customization string: keys of 4 to 512 bytes
+// (OpenSSL's bounds), tags of 4 to 64 bytes, each length its own output (the
+// length is encoded into the input). The full tag is the default output.
+template <int Strength>
+struct OpenSSLKmacTraits {
+    static constexpr const char* name = Strength == 128 ? "KMAC128" : "KMAC256";
+    static constexpr const char* mac = name;
+    static constexpr const char* cipher = nullptr;
+    static constexpr int tagBits = 2 * Strength;
+    static constexpr std::size_t sizeParam = 0;
+    static constexpr bool tagDependsOnLength = true;
+    static bool acceptsKey(std::size_t bytes) { return bytes >= 4 && bytes <= 512; }
+    static bool acceptsTag(std::size_t bytes) { return bytes >= 4 && bytes <= 64; }
+};
+
+using OpenSSLKmac128 = OpenSSLMac<OpenSSLKmacTraits<128>>;
+using OpenSSLKmac256 = OpenSSLMac<OpenSSLKmacTraits<256>>;
 using OpenSSLPoly1305 = OpenSSLMac<OpenSSLPoly1305Traits>;
 using OpenSSLSipHash24 = OpenSSLMac<OpenSSLSipHash24Traits>;
 

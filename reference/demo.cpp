@@ -61,6 +61,8 @@ std::vector<Test> allSuites() {
         testGroup("PBKDF2_SHA256_generic", makeAllTests<ref::SHA256>(Algorithm::PBKDF2_SHA256)),
         testGroup("Poly1305", makeAllTests<ref::OpenSSLPoly1305>(Algorithm::Poly1305)),
         testGroup("SipHash24", makeAllTests<ref::OpenSSLSipHash24>(Algorithm::SipHash24)),
+        testGroup("KMAC128", makeAllTests<ref::OpenSSLKmac128>(Algorithm::KMAC128)),
+        testGroup("KMAC256", makeAllTests<ref::OpenSSLKmac256>(Algorithm::KMAC256)),
     };
     suites.insert(suites.end(), macs.begin(), macs.end());
     // libsodium's AES-256-GCM needs AES-NI; it takes 12-byte nonces and

@@ -61,7 +61,7 @@ constexpr AlgorithmRow kdf(Algorithm algorithm, std::string_view name, Primitive
 }
 
 // The table. Its order is the order of the Algorithm values.
-constexpr std::array<AlgorithmRow, 35> kTable{{
+constexpr std::array<AlgorithmRow, 37> kTable{{
     {MD5, "MD5", PrimitiveKind::Digest, 128, 512, {0, 0, 0}, 0, 0, Md5, "KAT_MD5", {}, {}, None, {}, "MD5", {}, {},
      false, "MD5", {}},
     digest(SHA1, "SHA1", 160, 512, "KAT_SHA", LastThreeDigests, "SHA1Monte.rsp", "SHA1", "SHA1",
@@ -113,6 +113,8 @@ constexpr std::array<AlgorithmRow, 35> kTable{{
     kdf(PBKDF2_SHA512, "PBKDF2_SHA512", PrimitiveKind::Pbkdf2, 512, 1024, {}, {}, {}, "pbkdf2_hmacsha512_test.json"),
     mac(Poly1305, "Poly1305", 128, 128, 256, "KAT_POLY1305", "rfc7539", {}),
     mac(SipHash24, "SipHash24", 64, 64, 128, "KAT_SIPHASH", "siphash-2-4", "siphash_2_4_test.json"),
+    mac(KMAC128, "KMAC128", 256, 1344, 256, "KAT_KMAC", "kmac128", "kmac128_no_customization_test.json"),
+    mac(KMAC256, "KMAC256", 512, 1088, 256, "KAT_KMAC", "kmac256", "kmac256_no_customization_test.json"),
 }};
 
 constexpr bool tableInEnumOrder() {

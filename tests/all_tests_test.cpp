@@ -172,6 +172,8 @@ std::vector<Node> fromTable(Algorithm algorithm) {
     case Algorithm::PBKDF2_SHA512: return makeAllTests<OpenSSLPbkdf2Sha512>(algorithm);
     case Algorithm::Poly1305: return makeAllTests<OpenSSLPoly1305>(algorithm);
     case Algorithm::SipHash24: return makeAllTests<OpenSSLSipHash24>(algorithm);
+    case Algorithm::KMAC128: return makeAllTests<OpenSSLKmac128>(algorithm);
+    case Algorithm::KMAC256: return makeAllTests<OpenSSLKmac256>(algorithm);
     }
     return {};
 }

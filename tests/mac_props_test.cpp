@@ -12,6 +12,7 @@
 
 #include "ReferencePrimitives.hpp"
 #include "support/DataDir.hpp"
+#include "support/KmacMutants.hpp"
 #include "support/MacMutants.hpp"
 #include "support/OneTimeMacMutants.hpp"
 #include "support/SodiumMacs.hpp"
@@ -157,6 +158,23 @@ TEST(OneTimeMacRows, EachFaultIsCaught) {
         failingGroups(tests::makeAllTests<WrittenOutSipHash24<0xee>>(tests::Algorithm::SipHash24));
     EXPECT_GT(otherConstant.count("Known answers"), 0u);
     EXPECT_GT(otherConstant.count("Wycheproof"), 0u);
+}
+
+}  // namespace
+
+namespace {
+
+using testsupport::mutants::WrittenOutKmac;
+
+TEST(KmacRows, PassOnTheWrittenOutKmacAndCatchALeftEncodedLength) {
+    testsupport::ScopedDataDir data(testsupport::sourceDataDir());
+    EXPECT_EQ(failuresOf(tests::makeAllTests<WrittenOutKmac<128, true>>(tests::Algorithm::KMAC128)),
+              std::vector<std::string>{});
+    EXPECT_EQ(failuresOf(tests::makeAllTests<WrittenOutKmac<256, true>>(tests::Algorithm::KMAC256)),
+              std::vector<std::string>{});
+    const auto leftEncoded = failingGroups(tests::makeAllTests<WrittenOutKmac<128, false>>(tests::Algorithm::KMAC128));
+    EXPECT_GT(leftEncoded.count("Known answers"), 0u);
+    EXPECT_GT(leftEncoded.count("Wycheproof"), 0u);
 }
 
 }  // namespace

@@ -26,6 +26,7 @@ enum class Algorithm {
     HKDF_SHA1, HKDF_SHA256, HKDF_SHA384, HKDF_SHA512,
     PBKDF2_SHA1, PBKDF2_SHA224, PBKDF2_SHA256, PBKDF2_SHA384, PBKDF2_SHA512,
     Poly1305, SipHash24,
+    KMAC128, KMAC256,
 };
 
 // The algorithm's name as written above, e.g. "SHA512_256".

@@ -35,7 +35,9 @@ struct MacVectors {
 // The records COUNT, KEY, MESSAGE (or MSG), OUTPUT (or TAG) of the files of Test/<directory>
 // whose names start with `prefix`, in listing order. A record missing a field,
 // or whose key or tag length the type does not declare, is skipped and
-// counted with the reason. Odd hex raises HexDecodeError when read.
+// counted with the reason, and so is one with a non-empty S (a customization
+// string, which the MAC contract has no place for). Odd hex raises
+// HexDecodeError when read.
 MacVectors macRecords(std::string_view directory, std::string_view prefix, const AcceptsLength& acceptsKey,
                       const AcceptsLength& acceptsTag);
 
