@@ -199,7 +199,7 @@ bool AlgorithmRow::has(CheckKind check) const {
     case CheckKind::Ctr: return !ctrDirectory.empty();
     case CheckKind::Gcm: return gcm;
     case CheckKind::Wycheproof: return !wycheproof.empty();
-    case CheckKind::Properties: return kind != PrimitiveKind::Digest && kind != PrimitiveKind::BlockCipher;
+    case CheckKind::Properties: return kind != PrimitiveKind::BlockCipher;
     case CheckKind::Conformance: return kind != PrimitiveKind::Aead;
     case CheckKind::BufferSafety: return true;
     case CheckKind::LongMessages: return !longMessages.empty();

@@ -15,6 +15,7 @@
 #include "zelkor/Cmac.hpp"
 #include "zelkor/Gcm.hpp"
 #include "zelkor/Hash.hpp"
+#include "zelkor/HmacMac.hpp"
 #include "zelkor/Kdf.hpp"
 #include "zelkor/Mac.hpp"
 #include "zelkor/tests/AEAD.hpp"
@@ -80,6 +81,7 @@ std::vector<Test> digestChecks(const AlgorithmRow& row, CheckKind kind) {
         if (!row.hmacWycheproof.empty()) append(out, hmac_detail::getWycheproofTests<D>(row.hmacWycheproof));
         return out;
     }
+    case CheckKind::Properties: return makeMacPropertyTests<HmacMac<D>>();
     case CheckKind::Conformance: return makeHashConformanceTests<D>();
     case CheckKind::BufferSafety: return makeHashBufferSafetyTests<D>();
     case CheckKind::LongMessages: return long_detail::makeLongMessageTests<D>(row.longMessages);
