@@ -19,7 +19,8 @@
 namespace {
 
 using namespace zelkor;
-using testsupport::mutants::FaultyKdfDigest;
+using testsupport::mutants::FaultyHkdfDigest;
+using testsupport::mutants::FaultyPbkdf2Digest;
 using testsupport::mutants::KdfFault;
 using tests::Algorithm;
 
@@ -70,16 +71,16 @@ TEST(KdfRows, ManyIterationsAreLongCasesSkippedByDefault) {
 
 TEST(KdfRows, EachFaultIsCaught) {
     testsupport::ScopedDataDir data(testsupport::sourceDataDir());
-    const auto clamps = outcomes(tests::makeAllTests<FaultyKdfDigest<KdfFault::HkdfClampsLongOutput>>(Algorithm::HKDF_SHA256));
+    const auto clamps = outcomes(tests::makeAllTests<FaultyHkdfDigest<KdfFault::HkdfClampsLongOutput>>(Algorithm::HKDF_SHA256));
     EXPECT_GT(clamps.count("Wycheproof"), 0u);  // its three over-long outputs
     EXPECT_GT(clamps.count("Properties"), 0u);  // OverLongOutputRefused
     EXPECT_EQ(clamps.count("Known answers"), 0u);
-    const auto fromZero = outcomes(tests::makeAllTests<FaultyKdfDigest<KdfFault::HkdfCounterFromZero>>(Algorithm::HKDF_SHA256));
+    const auto fromZero = outcomes(tests::makeAllTests<FaultyHkdfDigest<KdfFault::HkdfCounterFromZero>>(Algorithm::HKDF_SHA256));
     EXPECT_GT(fromZero.count("Known answers"), 0u);
     EXPECT_GT(fromZero.count("Conformance"), 0u);
     for (const auto& failing :
-         {outcomes(tests::makeAllTests<FaultyKdfDigest<KdfFault::Pbkdf2LittleEndianIndex>>(Algorithm::PBKDF2_SHA256)),
-          outcomes(tests::makeAllTests<FaultyKdfDigest<KdfFault::Pbkdf2OneIterationTooFew>>(Algorithm::PBKDF2_SHA256))}) {
+         {outcomes(tests::makeAllTests<FaultyPbkdf2Digest<KdfFault::Pbkdf2LittleEndianIndex>>(Algorithm::PBKDF2_SHA256)),
+          outcomes(tests::makeAllTests<FaultyPbkdf2Digest<KdfFault::Pbkdf2OneIterationTooFew>>(Algorithm::PBKDF2_SHA256))}) {
         EXPECT_GT(failing.count("Wycheproof"), 0u);
         EXPECT_GT(failing.count("Conformance"), 0u);
     }

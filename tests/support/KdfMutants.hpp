@@ -22,21 +22,25 @@ enum class KdfFault {
     Pbkdf2OneIterationTooFew,   // c - 1 iterations
 };
 
-template <KdfFault Fault, class D = reference::SHA256>
-struct FaultyKdfDigest : DigestWrapper<FaultyKdfDigest<Fault, D>, D> {
-    using DigestWrapper<FaultyKdfDigest, D>::DigestWrapper;
+// Hashing and HMAC of D, for the digests below.
+template <class Self, class D>
+struct KdfDigestBase : DigestWrapper<Self, D> {
+    using DigestWrapper<Self, D>::DigestWrapper;
     static constexpr std::size_t kHashBytes = static_cast<std::size_t>(D::outputLength) / 8;
 
-    static FaultyKdfDigest hash(const ByteString& m) { return FaultyKdfDigest(D::hash(m)); }
-    static FaultyKdfDigest hash(const ChunkedByteString& m) { return FaultyKdfDigest(D::hash(m)); }
-    static FaultyKdfDigest hmac(const ByteString& k, const ByteString& m) { return FaultyKdfDigest(zelkor::hmac<D>(k, m)); }
-    static FaultyKdfDigest hmac(const ByteString& k, const ChunkedByteString& m) {
-        return FaultyKdfDigest(zelkor::hmac<D>(k, m));
-    }
+    static Self hash(const ByteString& m) { return Self(D::hash(m)); }
+    static Self hash(const ChunkedByteString& m) { return Self(D::hash(m)); }
+    static Self hmac(const ByteString& k, const ByteString& m) { return Self(zelkor::hmac<D>(k, m)); }
+    static Self hmac(const ByteString& k, const ChunkedByteString& m) { return Self(zelkor::hmac<D>(k, m)); }
+};
 
-    static ByteString hkdfExpand(const ByteString& prk, const ByteString& info, std::size_t length)
-        requires(Fault == KdfFault::HkdfClampsLongOutput || Fault == KdfFault::HkdfCounterFromZero)
-    {
+// An own hkdfExpand with an HKDF fault.
+template <KdfFault Fault, class D = reference::SHA256>
+struct FaultyHkdfDigest : KdfDigestBase<FaultyHkdfDigest<Fault, D>, D> {
+    using KdfDigestBase<FaultyHkdfDigest, D>::KdfDigestBase;
+    static constexpr std::size_t kHashBytes = static_cast<std::size_t>(D::outputLength) / 8;
+
+    static ByteString hkdfExpand(const ByteString& prk, const ByteString& info, std::size_t length) {
         if constexpr (Fault == KdfFault::HkdfClampsLongOutput) {
             return zelkor::hkdfExpand<D>(prk, info, std::min(length, 255 * kHashBytes));
         } else {
@@ -51,11 +55,16 @@ struct FaultyKdfDigest : DigestWrapper<FaultyKdfDigest<Fault, D>, D> {
             return ByteString(std::move(out));
         }
     }
+};
+
+// An own pbkdf2 with a PBKDF2 fault.
+template <KdfFault Fault, class D = reference::SHA256>
+struct FaultyPbkdf2Digest : KdfDigestBase<FaultyPbkdf2Digest<Fault, D>, D> {
+    using KdfDigestBase<FaultyPbkdf2Digest, D>::KdfDigestBase;
+    static constexpr std::size_t kHashBytes = static_cast<std::size_t>(D::outputLength) / 8;
 
     static ByteString pbkdf2(const ByteString& password, const ByteString& salt, std::uint64_t iterations,
-                             std::size_t length)
-        requires(Fault == KdfFault::Pbkdf2LittleEndianIndex || Fault == KdfFault::Pbkdf2OneIterationTooFew)
-    {
+                             std::size_t length) {
         zelkor::detail::checkPbkdf2Parameters(kHashBytes, iterations, length);
         const std::uint64_t rounds = Fault == KdfFault::Pbkdf2OneIterationTooFew ? iterations - 1 : iterations;
         std::vector<std::uint8_t> out;
