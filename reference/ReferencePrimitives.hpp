@@ -1,5 +1,6 @@
 #pragma once
 // Every reference primitive: OpenSSL's digests, AES, AES-CCM and ChaCha20-Poly1305,
+// Every reference primitive: OpenSSL's digests, AES, ChaCha20-Poly1305, MACs and KDFs,
 // nettle's Twofish, libsodium's AEADs.
 
 #include "GcryptShake.hpp"
@@ -11,5 +12,7 @@
 #include "OpenSSLDigests.hpp"
 #include "OpenSSLKeyWrap.hpp"
 #include "OpenSSLShake.hpp"
+#include "OpenSSLKdfs.hpp"
+#include "OpenSSLMacs.hpp"
 #include "SodiumAeads.hpp"
 #include "SodiumStreams.hpp"

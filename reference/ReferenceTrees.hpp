@@ -39,11 +39,19 @@ using AES256KWPInverse = OpenSSLKeyWrap<256, KeyWrapPadding::Padded, KeyWrapDire
     X(OpenSSLChaCha20Poly1305) X(SodiumChaCha20Poly1305) X(SodiumXChaCha20Poly1305) X(SodiumAES256GCM)          \
     X(GcmAES128) X(GcmAES192) X(GcmAES256) X(OpenSSLAes128Ccm) X(OpenSSLAes192Ccm) X(OpenSSLAes256Ccm)
 
+// Stream ciphers and XOFs.
 #define ZELKOR_REFERENCE_STREAMS(X)                                                                              \
     X(OpenSSLChaCha20) X(SodiumChaCha20) X(SodiumXChaCha20) X(OpenSSLShake128) X(OpenSSLShake256)
 #define ZELKOR_REFERENCE_KEY_WRAPS(X)                                                                            \
     X(AES128KW) X(AES192KW) X(AES256KW) X(AES128KWP) X(AES192KWP) X(AES256KWP) X(AES128KWInverse)               \
     X(AES192KWInverse) X(AES256KWInverse) X(AES128KWPInverse) X(AES192KWPInverse) X(AES256KWPInverse)
+
+#define ZELKOR_REFERENCE_MACS(X)                                                                                 \
+    X(OpenSSLCmacAes128) X(OpenSSLCmacAes192) X(OpenSSLCmacAes256) X(OpenSSLKmac128) X(OpenSSLKmac256)          \
+    X(OpenSSLPoly1305) X(OpenSSLSipHash24)
+#define ZELKOR_REFERENCE_KDFS(X)                                                                                 \
+    X(OpenSSLHkdfSha1) X(OpenSSLHkdfSha256) X(OpenSSLHkdfSha384) X(OpenSSLHkdfSha512) X(OpenSSLPbkdf2Sha1)      \
+    X(OpenSSLPbkdf2Sha224) X(OpenSSLPbkdf2Sha256) X(OpenSSLPbkdf2Sha384) X(OpenSSLPbkdf2Sha512)
 
 #define ZELKOR_REFERENCE_TREE(T)                                                                                 \
     template std::vector<zelkor::tests::Test> zelkor::tests::makeAllTests<zelkor::reference::T>(                 \
@@ -55,3 +63,5 @@ ZELKOR_REFERENCE_CIPHERS(ZELKOR_EXTERN_REFERENCE_TREE)
 ZELKOR_REFERENCE_AEADS(ZELKOR_EXTERN_REFERENCE_TREE)
 ZELKOR_REFERENCE_STREAMS(ZELKOR_EXTERN_REFERENCE_TREE)
 ZELKOR_REFERENCE_KEY_WRAPS(ZELKOR_EXTERN_REFERENCE_TREE)
+ZELKOR_REFERENCE_MACS(ZELKOR_EXTERN_REFERENCE_TREE)
+ZELKOR_REFERENCE_KDFS(ZELKOR_EXTERN_REFERENCE_TREE)

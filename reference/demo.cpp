@@ -81,6 +81,32 @@ std::vector<Test> allSuites() {
     // SHAKE in the unit tests.
     suites.push_back(testGroup("SHAKE128", makeAllTests<ref::OpenSSLShake128>(Algorithm::SHAKE128)));
     suites.push_back(testGroup("SHAKE256", makeAllTests<ref::OpenSSLShake256>(Algorithm::SHAKE256)));
+    // MACs and KDFs: OpenSSL's own, and the library's generic constructions
+    // over OpenSSL's building blocks.
+    const std::vector<Test> macs = {
+        testGroup("AES128_CMAC", makeAllTests<ref::OpenSSLCmacAes128>(Algorithm::AES128_CMAC)),
+        testGroup("AES192_CMAC", makeAllTests<ref::OpenSSLCmacAes192>(Algorithm::AES192_CMAC)),
+        testGroup("AES256_CMAC", makeAllTests<ref::OpenSSLCmacAes256>(Algorithm::AES256_CMAC)),
+        testGroup("AES128_CMAC_generic", makeAllTests<ref::AES128>(Algorithm::AES128_CMAC)),
+        testGroup("AES192_CMAC_generic", makeAllTests<ref::AES192>(Algorithm::AES192_CMAC)),
+        testGroup("AES256_CMAC_generic", makeAllTests<ref::AES256>(Algorithm::AES256_CMAC)),
+        testGroup("HKDF_SHA1", makeAllTests<ref::OpenSSLHkdfSha1>(Algorithm::HKDF_SHA1)),
+        testGroup("HKDF_SHA256", makeAllTests<ref::OpenSSLHkdfSha256>(Algorithm::HKDF_SHA256)),
+        testGroup("HKDF_SHA384", makeAllTests<ref::OpenSSLHkdfSha384>(Algorithm::HKDF_SHA384)),
+        testGroup("HKDF_SHA512", makeAllTests<ref::OpenSSLHkdfSha512>(Algorithm::HKDF_SHA512)),
+        testGroup("HKDF_SHA256_generic", makeAllTests<ref::SHA256>(Algorithm::HKDF_SHA256)),
+        testGroup("PBKDF2_SHA1", makeAllTests<ref::OpenSSLPbkdf2Sha1>(Algorithm::PBKDF2_SHA1)),
+        testGroup("PBKDF2_SHA224", makeAllTests<ref::OpenSSLPbkdf2Sha224>(Algorithm::PBKDF2_SHA224)),
+        testGroup("PBKDF2_SHA256", makeAllTests<ref::OpenSSLPbkdf2Sha256>(Algorithm::PBKDF2_SHA256)),
+        testGroup("PBKDF2_SHA384", makeAllTests<ref::OpenSSLPbkdf2Sha384>(Algorithm::PBKDF2_SHA384)),
+        testGroup("PBKDF2_SHA512", makeAllTests<ref::OpenSSLPbkdf2Sha512>(Algorithm::PBKDF2_SHA512)),
+        testGroup("PBKDF2_SHA256_generic", makeAllTests<ref::SHA256>(Algorithm::PBKDF2_SHA256)),
+        testGroup("Poly1305", makeAllTests<ref::OpenSSLPoly1305>(Algorithm::Poly1305)),
+        testGroup("SipHash24", makeAllTests<ref::OpenSSLSipHash24>(Algorithm::SipHash24)),
+        testGroup("KMAC128", makeAllTests<ref::OpenSSLKmac128>(Algorithm::KMAC128)),
+        testGroup("KMAC256", makeAllTests<ref::OpenSSLKmac256>(Algorithm::KMAC256)),
+    };
+    suites.insert(suites.end(), macs.begin(), macs.end());
     // libsodium's AES-256-GCM needs AES-NI; it takes 12-byte nonces and
     // 16-byte tags only, and says so.
     if (ref::sodiumAeadAvailable(ref::SodiumAeadKind::AES256GCM)) {

@@ -55,8 +55,34 @@ constexpr AlgorithmRow xof(Algorithm algorithm, std::string_view name, int rate,
             None, {}, {}, {}, {}, false, {}, {}};
 }
 
+// A MAC over a block cipher (CMAC): its tag, block and key, its records
+// under Test/KAT_CMAC and its Wycheproof file.
+constexpr AlgorithmRow cmac(Algorithm algorithm, std::string_view name, int keyBits, std::string_view filePrefix,
+                            std::string_view wycheproof) {
+    return {algorithm, name, PrimitiveKind::Mac, 128, 128, {keyBits, 0, 0}, 0, 16, MacRecords, "KAT_CMAC",
+            filePrefix, {}, None, {}, {}, {}, {}, false, {}, wycheproof};
+}
+
+// A MAC of its own: its tag, block and key, its records and Wycheproof file.
+constexpr AlgorithmRow mac(Algorithm algorithm, std::string_view name, int tagBits, int blockBits, int keyBits,
+                           std::string_view katDirectory, std::string_view filePrefix, std::string_view wycheproof) {
+    return {algorithm, name, PrimitiveKind::Mac, tagBits, blockBits, {keyBits, 0, 0}, 0,
+            static_cast<std::size_t>(tagBits / 8), MacRecords, katDirectory, filePrefix, {}, None, {}, {}, {}, {},
+            false, {}, wycheproof};
+}
+
+// HKDF or PBKDF2 over a digest of `output` bits and `block`-bit blocks: its
+// records (selected by their Hash field or by file prefix) and Wycheproof file.
+constexpr AlgorithmRow kdf(Algorithm algorithm, std::string_view name, PrimitiveKind kind, int output, int block,
+                           std::string_view katDirectory, std::string_view filePrefix, std::string_view recordHash,
+                           std::string_view wycheproof) {
+    return {algorithm,  name, kind, output, block, {0, 0, 0}, 0, 0,
+            kind == PrimitiveKind::Hkdf ? HkdfRecords : Pbkdf2Records, katDirectory, filePrefix, {}, None, {}, {}, {},
+            {}, false, {}, wycheproof, {recordHash}};
+}
+
 // The table. Its order is the order of the Algorithm values.
-constexpr std::array<AlgorithmRow, 40> kTable{{
+constexpr std::array<AlgorithmRow, 56> kTable{{
     {MD5, "MD5", PrimitiveKind::Digest, 128, 512, {0, 0, 0}, 0, 0, Md5, "KAT_MD5", {}, {}, None, {}, "MD5", {}, {},
      false, "MD5", {}},
     digest(SHA1, "SHA1", 160, 512, "KAT_SHA", LastThreeDigests, "SHA1Monte.rsp", "SHA1", "SHA1",
@@ -111,6 +137,24 @@ constexpr std::array<AlgorithmRow, 40> kTable{{
     keyWrap(AES256_KWP_INV, "AES256_KWP_INV", 256, "KWP_inv", {}),
     xof(SHAKE128, "SHAKE128", 1344, "SHAKE128Monte.rsp"),
     xof(SHAKE256, "SHAKE256", 1088, "SHAKE256Monte.rsp"),
+    cmac(AES128_CMAC, "AES128_CMAC", 128, "nist-800-38b-aes128", "aes_cmac_test.json"),
+    cmac(AES192_CMAC, "AES192_CMAC", 192, "nist-800-38b-aes192", "aes_cmac_test.json"),
+    cmac(AES256_CMAC, "AES256_CMAC", 256, "nist-800-38b-aes256", "aes_cmac_test.json"),
+    kdf(HKDF_SHA1, "HKDF_SHA1", PrimitiveKind::Hkdf, 160, 512, "KAT_HKDF", {}, "SHA-1", "hkdf_sha1_test.json"),
+    kdf(HKDF_SHA256, "HKDF_SHA256", PrimitiveKind::Hkdf, 256, 512, "KAT_HKDF", {}, "SHA-256", "hkdf_sha256_test.json"),
+    kdf(HKDF_SHA384, "HKDF_SHA384", PrimitiveKind::Hkdf, 384, 1024, {}, {}, {}, "hkdf_sha384_test.json"),
+    kdf(HKDF_SHA512, "HKDF_SHA512", PrimitiveKind::Hkdf, 512, 1024, {}, {}, {}, "hkdf_sha512_test.json"),
+    kdf(PBKDF2_SHA1, "PBKDF2_SHA1", PrimitiveKind::Pbkdf2, 160, 512, "KAT_PBKDF2", "rfc-6070-PBKDF2-SHA1", {},
+        "pbkdf2_hmacsha1_test.json"),
+    kdf(PBKDF2_SHA224, "PBKDF2_SHA224", PrimitiveKind::Pbkdf2, 224, 512, {}, {}, {}, "pbkdf2_hmacsha224_test.json"),
+    kdf(PBKDF2_SHA256, "PBKDF2_SHA256", PrimitiveKind::Pbkdf2, 256, 512, "KAT_PBKDF2", "rfc-7914-PBKDF2-SHA256", {},
+        "pbkdf2_hmacsha256_test.json"),
+    kdf(PBKDF2_SHA384, "PBKDF2_SHA384", PrimitiveKind::Pbkdf2, 384, 1024, {}, {}, {}, "pbkdf2_hmacsha384_test.json"),
+    kdf(PBKDF2_SHA512, "PBKDF2_SHA512", PrimitiveKind::Pbkdf2, 512, 1024, {}, {}, {}, "pbkdf2_hmacsha512_test.json"),
+    mac(Poly1305, "Poly1305", 128, 128, 256, "KAT_POLY1305", "rfc7539", {}),
+    mac(SipHash24, "SipHash24", 64, 64, 128, "KAT_SIPHASH", "siphash-2-4", "siphash_2_4_test.json"),
+    mac(KMAC128, "KMAC128", 256, 1344, 256, "KAT_KMAC", "kmac128", "kmac128_no_customization_test.json"),
+    mac(KMAC256, "KMAC256", 512, 1088, 256, "KAT_KMAC", "kmac256", "kmac256_no_customization_test.json"),
 }};
 
 constexpr bool tableInEnumOrder() {
@@ -162,6 +206,18 @@ std::string shapeText(const AlgorithmRow& row) {
         return "an AEAD of " + keyLengthsText(row.keyBits) + " taking " + std::to_string(row.nonceBytes) +
                "-byte nonces and " + std::to_string(row.tagBytes) + "-byte tags";
     }
+    if (row.kind == PrimitiveKind::Hkdf || row.kind == PrimitiveKind::Pbkdf2) {
+        return std::string(row.kind == PrimitiveKind::Hkdf ? "an HKDF" : "a PBKDF2") + " of a " +
+               std::to_string(row.outputBits) + "-bit hash (or a digest of " + std::to_string(row.outputBits) +
+               "-bit output and " + std::to_string(row.blockBits) + "-bit blocks)";
+    }
+    if (row.kind == PrimitiveKind::Mac) {
+        return "a MAC of " + keyLengthsText(row.keyBits) + " and " + std::to_string(row.tagBytes) +
+               "-byte tags" +
+               (row.knownAnswerDirectory == "KAT_CMAC"
+                    ? " (or a block cipher of " + std::to_string(row.blockBits) + "-bit blocks for its CMAC)"
+                    : std::string());
+    }
     if (row.kind == PrimitiveKind::Digest) {
         return "a digest of " + std::to_string(row.outputBits) + "-bit output and " + std::to_string(row.blockBits) +
                "-bit blocks";
@@ -192,9 +248,12 @@ bool AlgorithmRow::has(CheckKind check) const {
     case CheckKind::Ctr: return !ctrDirectory.empty();
     case CheckKind::Gcm: return gcm;
     case CheckKind::Wycheproof: return !wycheproof.empty();
-    case CheckKind::Properties: return kind != PrimitiveKind::Digest && kind != PrimitiveKind::BlockCipher;
+    // A digest's properties are those of its HMAC as a MAC.
+    case CheckKind::Properties: return kind != PrimitiveKind::BlockCipher;
+    // Conformance compares a construction with the generic one over the
+    // library's building blocks: none exists for an AEAD, stream cipher or XOF row.
     case CheckKind::Conformance:
-        return kind == PrimitiveKind::Digest || kind == PrimitiveKind::BlockCipher || kind == PrimitiveKind::KeyWrap;
+        return kind != PrimitiveKind::Aead && kind != PrimitiveKind::StreamCipher && kind != PrimitiveKind::Xof;
     case CheckKind::BufferSafety: return true;
     case CheckKind::LongMessages: return !longMessages.empty();
     case CheckKind::ConstantTime:
@@ -266,6 +325,16 @@ void requireStreamShape(std::string_view caller, Algorithm algorithm, int keyLen
                         std::to_string(blockLength) + "-bit blocks";
     if (row.kind == PrimitiveKind::StreamCipher && !takesNonce) {
         given += " that does not take " + std::to_string(row.nonceBytes) + "-byte nonces";
+void requireMacShape(std::string_view caller, Algorithm algorithm, bool isMac, int tagLength, bool takesKey,
+                     bool takesTag) {
+    const AlgorithmRow& row = algorithmRow(algorithm);
+    if (row.kind == PrimitiveKind::Mac && isMac && tagLength == row.outputBits && takesKey && takesTag) return;
+    if (!isMac) refuse(caller, row, "neither a MAC nor a block cipher a MAC of it is built over");
+    std::string given = "a MAC of " + std::to_string(tagLength) + "-bit tags";
+    if (row.kind == PrimitiveKind::Mac && !takesKey) {
+        given += " that does not take " + keyLengthsText(row.keyBits);
+    } else if (row.kind == PrimitiveKind::Mac && !takesTag) {
+        given += " that does not take " + std::to_string(row.tagBytes) + "-byte tags";
     }
     refuse(caller, row, given);
 }
@@ -291,6 +360,15 @@ void requireKeyWrapShape(std::string_view caller, Algorithm algorithm, int keyLe
                         : " that does not take key data of 16 and 24 bytes";
     }
     refuse(caller, row, given);
+void requireKdfShape(std::string_view caller, Algorithm algorithm, bool isKdf, int hashLength, int blockLength) {
+    const AlgorithmRow& row = algorithmRow(algorithm);
+    const bool kdfRow = row.kind == PrimitiveKind::Hkdf || row.kind == PrimitiveKind::Pbkdf2;
+    if (kdfRow && isKdf && hashLength == row.outputBits && (blockLength == 0 || blockLength == row.blockBits)) return;
+    if (!isKdf) refuse(caller, row, "neither of that kind nor a digest it is built over");
+    refuse(caller, row,
+           blockLength == 0 ? "a KDF of a " + std::to_string(hashLength) + "-bit hash"
+                            : "a digest of " + std::to_string(hashLength) + "-bit output and " +
+                                  std::to_string(blockLength) + "-bit blocks");
 }
 
 void requireCheck(std::string_view caller, Algorithm algorithm, CheckKind kind) {

@@ -66,6 +66,7 @@ KindBuilders shaKinds(Builders knownAnswers, Builders monte, Builders hmac, Buil
     KindBuilders kinds{{"Known answers", std::move(knownAnswers)}};
     if (!monte.empty()) kinds.emplace_back("Monte Carlo", std::move(monte));
     kinds.emplace_back("HMAC", std::move(hmac));
+    kinds.emplace_back("Properties", Builders{&makeMacPropertyTests<zelkor::HmacMac<D>>});
     kinds.emplace_back("Conformance", Builders{&makeHashConformanceTests<D>});
     kinds.emplace_back("Buffer safety", Builders{&makeHashBufferSafetyTests<D>});
     kinds.emplace_back("Long messages", std::move(longMessages));
@@ -101,6 +102,7 @@ std::vector<std::pair<Algorithm, std::function<std::vector<Node>()>>> everyAlgor
     };
     add(Algorithm::MD5, {{"Known answers", {&makeMD5Tests<MD5>, &makeMD5LengthTests<MD5>}},
                          {"HMAC", {&makeMD5RFCHMACTests<MD5>}},
+                         {"Properties", {&makeMacPropertyTests<zelkor::HmacMac<MD5>>}},
                          {"Conformance", {&makeHashConformanceTests<MD5>}},
                          {"Buffer safety", {&makeHashBufferSafetyTests<MD5>}},
                          {"Long messages", {&makeMD5LongMessageTests<MD5>}},
@@ -180,6 +182,22 @@ std::vector<Node> fromTable(Algorithm algorithm) {
     case Algorithm::AES256_KWP_INV: return makeAllTests<OpenSSLKeyWrap<256, kKwp, kInverse>>(algorithm);
     case Algorithm::SHAKE128: return makeAllTests<OpenSSLShake128>(algorithm);
     case Algorithm::SHAKE256: return makeAllTests<OpenSSLShake256>(algorithm);
+    case Algorithm::AES128_CMAC: return makeAllTests<OpenSSLCmacAes128>(algorithm);
+    case Algorithm::AES192_CMAC: return makeAllTests<OpenSSLCmacAes192>(algorithm);
+    case Algorithm::AES256_CMAC: return makeAllTests<OpenSSLCmacAes256>(algorithm);
+    case Algorithm::HKDF_SHA1: return makeAllTests<OpenSSLHkdfSha1>(algorithm);
+    case Algorithm::HKDF_SHA256: return makeAllTests<OpenSSLHkdfSha256>(algorithm);
+    case Algorithm::HKDF_SHA384: return makeAllTests<OpenSSLHkdfSha384>(algorithm);
+    case Algorithm::HKDF_SHA512: return makeAllTests<OpenSSLHkdfSha512>(algorithm);
+    case Algorithm::PBKDF2_SHA1: return makeAllTests<OpenSSLPbkdf2Sha1>(algorithm);
+    case Algorithm::PBKDF2_SHA224: return makeAllTests<OpenSSLPbkdf2Sha224>(algorithm);
+    case Algorithm::PBKDF2_SHA256: return makeAllTests<OpenSSLPbkdf2Sha256>(algorithm);
+    case Algorithm::PBKDF2_SHA384: return makeAllTests<OpenSSLPbkdf2Sha384>(algorithm);
+    case Algorithm::PBKDF2_SHA512: return makeAllTests<OpenSSLPbkdf2Sha512>(algorithm);
+    case Algorithm::Poly1305: return makeAllTests<OpenSSLPoly1305>(algorithm);
+    case Algorithm::SipHash24: return makeAllTests<OpenSSLSipHash24>(algorithm);
+    case Algorithm::KMAC128: return makeAllTests<OpenSSLKmac128>(algorithm);
+    case Algorithm::KMAC256: return makeAllTests<OpenSSLKmac256>(algorithm);
     }
     return {};
 }
@@ -234,7 +252,7 @@ TEST(AlgorithmTable, OneKindOfCheckAloneAndOneThatDoesNotApply) {
 TEST(AllTests, DigestAndCipherGetEveryKindThatApplies) {
     const zelkor::testsupport::ScopedDataDir data(zelkor::testsupport::sourceDataDir());
     const std::vector<Node> sha = makeAllTests<ref::SHA256>(Algorithm::SHA256);
-    EXPECT_EQ(namesOf(sha), (std::vector<std::string>{"Known answers", "Monte Carlo", "HMAC", "Conformance", "Buffer safety", "Long messages", "Constant time"}));
+    EXPECT_EQ(namesOf(sha), (std::vector<std::string>{"Known answers", "Monte Carlo", "HMAC", "Properties", "Conformance", "Buffer safety", "Long messages", "Constant time"}));
     EXPECT_EQ(sizeOf(sha[0]), makeSHA256Tests<ref::SHA256>().size());
     EXPECT_EQ(sizeOf(sha[2]), makeSHA256HMACTests<ref::SHA256>().size() + makeSHA256RFCHMACTests<ref::SHA256>().size() +
                                   makeSHA256WycheproofHMACTests<ref::SHA256>().size());

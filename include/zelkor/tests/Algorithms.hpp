@@ -28,6 +28,11 @@ enum class Algorithm {
     AES128_KW, AES192_KW, AES256_KW, AES128_KWP, AES192_KWP, AES256_KWP,
     AES128_KW_INV, AES192_KW_INV, AES256_KW_INV, AES128_KWP_INV, AES192_KWP_INV, AES256_KWP_INV,
     SHAKE128, SHAKE256,
+    AES128_CMAC, AES192_CMAC, AES256_CMAC,
+    HKDF_SHA1, HKDF_SHA256, HKDF_SHA384, HKDF_SHA512,
+    PBKDF2_SHA1, PBKDF2_SHA224, PBKDF2_SHA256, PBKDF2_SHA384, PBKDF2_SHA512,
+    Poly1305, SipHash24,
+    KMAC128, KMAC256,
 };
 
 // The algorithm's name as written above, e.g. "SHA512_256".
@@ -35,9 +40,7 @@ std::string_view algorithmName(Algorithm algorithm);
 std::ostream& operator<<(std::ostream& os, Algorithm algorithm);
 
 // The contract a type must satisfy to be tested as the algorithm.
-enum class PrimitiveKind { Digest, BlockCipher, Aead,
-    StreamCipher, KeyWrap, Xof,
-};
+enum class PrimitiveKind { Digest, BlockCipher, Aead, StreamCipher, KeyWrap, Xof, Mac, Hkdf, Pbkdf2 };
 
 // The kinds of check, in the order makeAllTests gives their groups.
 enum class CheckKind {
@@ -60,6 +63,9 @@ enum class KnownAnswerFormat {
     StreamRecords,  // KEY, NONCE, INITIAL_BLOCK_COUNTER, PLAINTEXT, CIPHERTEXT
     NistKeyWrap,    // NIST <prefix>_AE_<bits>.txt and <prefix>_AD_<bits>.txt (prefix KW, KWP, KW_inv, KWP_inv)
     NistXof,        // NIST <prefix>ShortMsg.rsp, LongMsg.rsp, VariableOut.rsp; the Monte file beside them
+    MacRecords,     // COUNT, KEY, MESSAGE (or MSG), OUTPUT (or TAG) records of the files starting with the prefix
+    HkdfRecords,    // COUNT, Hash, IKM, salt, info, L, OKM records of the row's hash
+    Pbkdf2Records,  // COUNT, PASSWORD, SALT, ITERATIONS, LENGTH, DERIVED_KEY of the files starting with the prefix
 };
 
 // How a Monte Carlo checkpoint's next message is made from the last digests.
@@ -95,7 +101,13 @@ struct AlgorithmRow {
     std::string_view ctrDirectory;          // under Test/, CTR records of the cipher's key size
     bool gcm;                               // NIST's Test/KAT_AES_GCM and Wycheproof's aes_gcm_test.json
     std::string_view longMessages;          // algorithm of Test/KAT_LONG
-    std::string_view wycheproof;            // file under Wycheproof/ (AEADs)
+    std::string_view wycheproof;            // file under Wycheproof/ (AEADs, MACs, KDFs)
+
+    // KDFs: the value of the Hash field that selects the row's records from
+    // files shared by several hashes ("SHA-256").
+    struct KdfSources {
+        std::string_view recordHash;
+    } kdf = {};
 
     // The kinds of check that apply, in makeAllTests' order.
     std::vector<CheckKind> checks() const;
@@ -129,6 +141,14 @@ void requireXofShape(std::string_view caller, Algorithm algorithm, int rateLengt
 // A key wrap row's construction: KWP rather than KW, wrapping with the inverse cipher.
 bool keyWrapPadded(const AlgorithmRow& row);
 bool keyWrapInverse(const AlgorithmRow& row);
+// For a MAC type (or one a MAC is built over): its full tag length, and
+// whether it takes the algorithm's key and tag lengths; isMac false for a
+// type that is neither.
+void requireMacShape(std::string_view caller, Algorithm algorithm, bool isMac, int tagLength, bool takesKey,
+                     bool takesTag);
+// For an HKDF or PBKDF2 type (blockLength 0) or a digest they are built over:
+// its hash length, and whether it is of the row's kind at all.
+void requireKdfShape(std::string_view caller, Algorithm algorithm, bool isKdf, int hashLength, int blockLength);
 
 // Throw std::invalid_argument when `kind` does not apply to `algorithm`.
 void requireCheck(std::string_view caller, Algorithm algorithm, CheckKind kind);

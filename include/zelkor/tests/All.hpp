@@ -13,18 +13,23 @@
 #include "zelkor/KeyWrap.hpp"
 #include "zelkor/StreamCipher.hpp"
 #include "zelkor/Xof.hpp"
+#include "zelkor/Kdf.hpp"
+#include "zelkor/Mac.hpp"
 #include "zelkor/tests/Algorithms.hpp"
 #include "zelkor/tests/Checks.hpp"
 #include "zelkor/tests/Test.hpp"
 
 namespace zelkor::tests {
 
-// Every check that applies to `algorithm` for the digest, block cipher or
-// AEAD P, one group per kind. An algorithm that P cannot be (another output or
+// Every check that applies to `algorithm` for the digest, block cipher, AEAD,
+// MAC or KDF P, one group per kind (a block cipher on a CMAC row is tested as
+// CmacMac<P>, a digest on an HKDF or PBKDF2 row as HkdfOver<P> or
+// Pbkdf2Over<P>). An algorithm that P cannot be (another output or
 // block length, block or key size, nonce or tag length it does not take, a
 // cipher for a digest) is refused with std::invalid_argument naming both.
 template <class P>
-    requires Hash<P> || BlockCipher<P> || Aead<P> || StreamCipher<P> || KeyWrap<P> || Xof<P>
+    requires Hash<P> || BlockCipher<P> || Aead<P> || StreamCipher<P> || KeyWrap<P> || Xof<P> || Mac<P> || Hkdf<P> ||
+             Pbkdf2<P>
 std::vector<Test> makeAllTests(Algorithm algorithm) {
     const AlgorithmRow& row = checks_detail::rowFor<P>("makeAllTests", algorithm);
     std::vector<Test> groups;
@@ -35,7 +40,8 @@ std::vector<Test> makeAllTests(Algorithm algorithm) {
 }
 
 template <class P>
-    requires Hash<P> || BlockCipher<P> || Aead<P> || StreamCipher<P> || KeyWrap<P> || Xof<P>
+    requires Hash<P> || BlockCipher<P> || Aead<P> || StreamCipher<P> || KeyWrap<P> || Xof<P> || Mac<P> || Hkdf<P> ||
+             Pbkdf2<P>
 std::vector<Test> makeAllTests(const P&, Algorithm algorithm) {
     return makeAllTests<P>(algorithm);
 }

@@ -12,11 +12,15 @@
 
 #include "zelkor/Aead.hpp"
 #include "zelkor/BlockCipher.hpp"
+#include "zelkor/Cmac.hpp"
 #include "zelkor/Gcm.hpp"
 #include "zelkor/Hash.hpp"
 #include "zelkor/KeyWrap.hpp"
 #include "zelkor/StreamCipher.hpp"
 #include "zelkor/Xof.hpp"
+#include "zelkor/HmacMac.hpp"
+#include "zelkor/Kdf.hpp"
+#include "zelkor/Mac.hpp"
 #include "zelkor/tests/AEAD.hpp"
 #include "zelkor/tests/AES.hpp"
 #include "zelkor/tests/AeadBufferSafety.hpp"
@@ -24,12 +28,16 @@
 #include "zelkor/tests/Algorithms.hpp"
 #include "zelkor/tests/BufferSafety.hpp"
 #include "zelkor/tests/CCM.hpp"
+#include "zelkor/tests/CMAC.hpp"
 #include "zelkor/tests/Conformance.hpp"
 #include "zelkor/tests/ConstantTime.hpp"
 #include "zelkor/tests/GCM.hpp"
 #include "zelkor/tests/HMAC.hpp"
 #include "zelkor/tests/KeyWraps.hpp"
+#include "zelkor/tests/KDF.hpp"
+#include "zelkor/tests/MAC.hpp"
 #include "zelkor/tests/MD5.hpp"
+#include "zelkor/tests/MacBufferSafety.hpp"
 #include "zelkor/tests/SHA.hpp"
 #include "zelkor/tests/StreamCiphers.hpp"
 #include "zelkor/tests/Test.hpp"
@@ -38,6 +46,8 @@
 #include "zelkor/tests/detail/aead/AeadKnownAnswers.hpp"
 #include "zelkor/tests/detail/digest/LongMessages.hpp"
 #include "zelkor/tests/detail/digest/MonteChain.hpp"
+#include "zelkor/tests/detail/kdf/KdfKnownAnswers.hpp"
+#include "zelkor/tests/detail/mac/MacKnownAnswers.hpp"
 
 namespace zelkor::tests {
 
@@ -78,6 +88,7 @@ std::vector<Test> digestChecks(const AlgorithmRow& row, CheckKind kind) {
         if (!row.hmacWycheproof.empty()) append(out, hmac_detail::getWycheproofTests<D>(row.hmacWycheproof));
         return out;
     }
+    case CheckKind::Properties: return makeMacPropertyTests<HmacMac<D>>();
     case CheckKind::Conformance: return makeHashConformanceTests<D>();
     case CheckKind::BufferSafety: return makeHashBufferSafetyTests<D>();
     case CheckKind::LongMessages: return long_detail::makeLongMessageTests<D>(row.longMessages);
@@ -172,6 +183,40 @@ std::vector<Test> keyWrapChecks(const AlgorithmRow& row, CheckKind kind) {
     case CheckKind::Properties: return makeKeyWrapPropertyTests<W>();
     case CheckKind::Conformance: return makeKeyWrapConformanceTests<W>(variant);
     case CheckKind::BufferSafety: return makeKeyWrapBufferSafetyTests<W>();
+// The MAC a type is tested as on a MAC row: itself, or the MAC built over it.
+template <class P>
+struct MacOf {};
+template <Mac P>
+struct MacOf<P> {
+    using type = P;
+};
+template <class P>
+    requires(!Mac<P> && CmacBlockCipher<P>)
+struct MacOf<P> {
+    using type = CmacMac<P>;
+};
+template <class P>
+concept TestableAsMac = requires { typename MacOf<P>::type; };
+
+template <class P>
+std::vector<Test> macChecks(const AlgorithmRow& row, CheckKind kind) {
+    using M = typename MacOf<P>::type;
+    switch (kind) {
+    case CheckKind::KnownAnswers:
+        if (row.knownAnswers == KnownAnswerFormat::MacRecords) {
+            return mac_detail::knownAnswerTests<M>(row.knownAnswerDirectory, row.knownAnswerPrefix);
+        }
+        break;
+    case CheckKind::Wycheproof: return mac_detail::wycheproofTests<M>(row.wycheproof);
+    case CheckKind::Properties: return makeMacPropertyTests<M>();
+    case CheckKind::Conformance:
+        if constexpr (!Mac<P> && CmacBlockCipher<P>) {
+            return makeCMACConformanceTests<P>();
+        } else {
+            return {testCase("a MAC of its own, built over no primitive of this library: nothing to conform to",
+                             [] {})};
+        }
+    case CheckKind::BufferSafety: return makeMacBufferSafetyTests<M>();
     default: break;
     }
     noBuilder(row, kind);
@@ -187,14 +232,108 @@ std::vector<Test> xofChecks(const AlgorithmRow& row, CheckKind kind) {
         return xof_detail::monteTests(xof_detail::xofShape<X>(), row.knownAnswerDirectory, row.knownAnswerPrefix);
     case CheckKind::Properties: return makeXofPropertyTests<X>();
     case CheckKind::BufferSafety: return makeXofBufferSafetyTests<X>();
+// The HKDF and PBKDF2 a type is tested as on a KDF row: itself, or the one
+// built over it.
+template <class P>
+struct HkdfOf {};
+template <Hkdf P>
+struct HkdfOf<P> {
+    using type = P;
+};
+template <class P>
+    requires(!Hkdf<P> && Hash<P>)
+struct HkdfOf<P> {
+    using type = HkdfOver<P>;
+};
+template <class P>
+struct Pbkdf2Of {};
+template <Pbkdf2 P>
+struct Pbkdf2Of<P> {
+    using type = P;
+};
+template <class P>
+    requires(!Pbkdf2<P> && Hash<P>)
+struct Pbkdf2Of<P> {
+    using type = Pbkdf2Over<P>;
+};
+
+inline std::vector<Test> ownConstructionCase() {
+    return {testCase("a KDF of its own, built over no primitive of this library: nothing to conform to", [] {})};
+}
+
+template <class P>
+std::vector<Test> hkdfChecks(const AlgorithmRow& row, CheckKind kind) {
+    using H = typename HkdfOf<P>::type;
+    switch (kind) {
+    case CheckKind::KnownAnswers: return kdf_detail::hkdfKnownAnswerTests<H>(row.knownAnswerDirectory, row.kdf.recordHash);
+    case CheckKind::Wycheproof: return kdf_detail::hkdfWycheproofTests<H>(row.wycheproof);
+    case CheckKind::Properties: return makeHkdfPropertyTests<H>();
+    case CheckKind::Conformance:
+        if constexpr (Hash<P>) return makeHKDFConformanceTests<P>();
+        else return ownConstructionCase();
+    case CheckKind::BufferSafety: return makeKdfBufferSafetyTests<H>();
     default: break;
     }
     noBuilder(row, kind);
 }
 
+template <class P>
+std::vector<Test> pbkdf2Checks(const AlgorithmRow& row, CheckKind kind) {
+    using K = typename Pbkdf2Of<P>::type;
+    switch (kind) {
+    case CheckKind::KnownAnswers:
+        return kdf_detail::pbkdf2KnownAnswerTests<K>(row.knownAnswerDirectory, row.knownAnswerPrefix);
+    case CheckKind::Wycheproof: return kdf_detail::pbkdf2WycheproofTests<K>(row.wycheproof);
+    case CheckKind::Properties: return makePbkdf2PropertyTests<K>();
+    case CheckKind::Conformance:
+        if constexpr (Hash<P>) return makePBKDF2ConformanceTests<P>();
+        else return ownConstructionCase();
+    case CheckKind::BufferSafety: return makeKdfBufferSafetyTests<K>();
+    default: break;
+    }
+    noBuilder(row, kind);
+}
+
+// A digest counts by its block length too; a KDF type has none (0).
+template <class P>
+constexpr int blockLengthOf() {
+    if constexpr (Hash<P>) return P::blockLength;
+    else return 0;
+}
+
 // The row of `algorithm`, once P is known to fit it.
 template <class P>
 const AlgorithmRow& rowFor(std::string_view caller, Algorithm algorithm) {
+    if (algorithmRow(algorithm).kind == PrimitiveKind::Hkdf || Hkdf<P>) {
+        const bool fits = algorithmRow(algorithm).kind == PrimitiveKind::Hkdf;
+        if constexpr (requires { typename HkdfOf<P>::type; }) {
+            table_detail::requireKdfShape(caller, algorithm, fits, HkdfOf<P>::type::hashLength, blockLengthOf<P>());
+        } else {
+            table_detail::requireKdfShape(caller, algorithm, false, 0, 0);
+        }
+        return algorithmRow(algorithm);
+    }
+    if (algorithmRow(algorithm).kind == PrimitiveKind::Pbkdf2 || Pbkdf2<P>) {
+        const bool fits = algorithmRow(algorithm).kind == PrimitiveKind::Pbkdf2;
+        if constexpr (requires { typename Pbkdf2Of<P>::type; }) {
+            table_detail::requireKdfShape(caller, algorithm, fits, Pbkdf2Of<P>::type::hashLength, blockLengthOf<P>());
+        } else {
+            table_detail::requireKdfShape(caller, algorithm, false, 0, 0);
+        }
+        return algorithmRow(algorithm);
+    }
+    if (algorithmRow(algorithm).kind == PrimitiveKind::Mac || Mac<P>) {
+        const AlgorithmRow& row = algorithmRow(algorithm);
+        if constexpr (TestableAsMac<P>) {
+            using M = typename MacOf<P>::type;
+            table_detail::requireMacShape(caller, algorithm, true, M::tagLength,
+                                          M::acceptsKey(static_cast<std::size_t>(row.keyBits[0]) / 8),
+                                          M::acceptsTag(row.tagBytes));
+        } else {
+            table_detail::requireMacShape(caller, algorithm, false, 0, false, false);
+        }
+        return row;
+    }
     if constexpr (Hash<P>) {
         table_detail::requireDigestShape(caller, algorithm, P::outputLength, P::blockLength);
     } else if constexpr (BlockCipher<P>) {
@@ -207,7 +346,7 @@ const AlgorithmRow& rowFor(std::string_view caller, Algorithm algorithm) {
     } else if constexpr (KeyWrap<P>) {
         table_detail::requireKeyWrapShape(caller, algorithm, P::keyLength,
                                           [](std::size_t n) { return P::acceptsLength(n); });
-    } else {
+    } else if constexpr (Aead<P>) {
         const AlgorithmRow& row = algorithmRow(algorithm);
         table_detail::requireAeadShape(caller, algorithm, P::keyLength, P::acceptsNonce(row.nonceBytes),
                                        P::acceptsTag(row.tagBytes));
@@ -217,6 +356,18 @@ const AlgorithmRow& rowFor(std::string_view caller, Algorithm algorithm) {
 
 template <class P>
 std::vector<Test> checksFor(const AlgorithmRow& row, CheckKind kind) {
+    if (row.kind == PrimitiveKind::Mac) {
+        if constexpr (TestableAsMac<P>) return macChecks<P>(row, kind);
+        noBuilder(row, kind);
+    }
+    if (row.kind == PrimitiveKind::Hkdf) {
+        if constexpr (requires { typename HkdfOf<P>::type; }) return hkdfChecks<P>(row, kind);
+        noBuilder(row, kind);
+    }
+    if (row.kind == PrimitiveKind::Pbkdf2) {
+        if constexpr (requires { typename Pbkdf2Of<P>::type; }) return pbkdf2Checks<P>(row, kind);
+        noBuilder(row, kind);
+    }
     if constexpr (Hash<P>) {
         return digestChecks<P>(row, kind);
     } else if constexpr (BlockCipher<P>) {
@@ -227,18 +378,21 @@ std::vector<Test> checksFor(const AlgorithmRow& row, CheckKind kind) {
         return xofChecks<P>(row, kind);
     } else if constexpr (KeyWrap<P>) {
         return keyWrapChecks<P>(row, kind);
-    } else {
+    } else if constexpr (Aead<P>) {
         return aeadChecks<P>(row, kind);
+    } else {
+        noBuilder(row, kind);
     }
 }
 
 }  // namespace checks_detail
 
-// The checks of one kind for the digest, block cipher or AEAD P tested as
+// The checks of one kind for the digest, block cipher, AEAD, MAC or KDF P tested as
 // `algorithm`, read from the sources its row names. std::invalid_argument
 // when P cannot be that algorithm or the kind does not apply to it.
 template <class P>
-    requires Hash<P> || BlockCipher<P> || Aead<P> || StreamCipher<P> || KeyWrap<P> || Xof<P>
+    requires Hash<P> || BlockCipher<P> || Aead<P> || StreamCipher<P> || KeyWrap<P> || Xof<P> || Mac<P> || Hkdf<P> ||
+             Pbkdf2<P>
 std::vector<Test> makeCheckTests(CheckKind kind, Algorithm algorithm) {
     const AlgorithmRow& row = checks_detail::rowFor<P>(checks_detail::kCaller, algorithm);
     table_detail::requireCheck(checks_detail::kCaller, algorithm, kind);
@@ -247,7 +401,8 @@ std::vector<Test> makeCheckTests(CheckKind kind, Algorithm algorithm) {
 
 // The witness only selects the type.
 template <class P>
-    requires Hash<P> || BlockCipher<P> || Aead<P> || StreamCipher<P> || KeyWrap<P> || Xof<P>
+    requires Hash<P> || BlockCipher<P> || Aead<P> || StreamCipher<P> || KeyWrap<P> || Xof<P> || Mac<P> || Hkdf<P> ||
+             Pbkdf2<P>
 std::vector<Test> makeCheckTests(const P&, CheckKind kind, Algorithm algorithm) {
     return makeCheckTests<P>(kind, algorithm);
 }

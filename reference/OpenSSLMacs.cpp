@@ -1,0 +1,60 @@
+#include "OpenSSLMacs.hpp"
+
+#include <map>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include <openssl/core_names.h>
+#include <openssl/evp.h>
+#include <openssl/params.h>
+
+#include "OpenSSLErrors.hpp"
+
+namespace zelkor::reference::detail {
+
+namespace {
+
+// Fetched once per name and kept for the process.
+EVP_MAC* fetchMac(const char* name) {
+    static std::mutex mutex;
+    static std::map<std::string, EVP_MAC*> fetched;
+    const std::lock_guard lock(mutex);
+    EVP_MAC*& mac = fetched[name];
+    if (mac == nullptr) mac = EVP_MAC_fetch(nullptr, name, nullptr);
+    if (mac == nullptr) throwOpenSSLError(std::string("EVP_MAC_fetch ") + name);
+    return mac;
+}
+
+}  // namespace
+
+ByteString opensslMac(const OpenSSLMacSpec& spec, const ByteString& key, std::span<const ByteString> chunks,
+                      std::size_t outBytes) {
+    MacCtx ctx(EVP_MAC_CTX_new(fetchMac(spec.mac)));
+    if (!ctx) throwOpenSSLError("EVP_MAC_CTX_new");
+    std::vector<OSSL_PARAM> params;
+    std::string cipher = spec.cipher != nullptr ? spec.cipher : "";
+    if (spec.cipher != nullptr) {
+        params.push_back(OSSL_PARAM_construct_utf8_string(OSSL_MAC_PARAM_CIPHER, cipher.data(), 0));
+    }
+    std::size_t size = spec.outputBytes;
+    if (size != 0) params.push_back(OSSL_PARAM_construct_size_t(OSSL_MAC_PARAM_SIZE, &size));
+    params.push_back(OSSL_PARAM_construct_end());
+    // A null key means "keep the previous key" to EVP_MAC_init.
+    static const unsigned char noKey = 0;
+    check(EVP_MAC_init(ctx.get(), key.empty() ? &noKey : key.data(), key.size(), params.data()), "EVP_MAC_init");
+    for (const ByteString& chunk : chunks) {
+        check(EVP_MAC_update(ctx.get(), chunk.data(), chunk.size()), "EVP_MAC_update");
+    }
+    std::vector<unsigned char> out(outBytes + 64);
+    std::size_t produced = 0;
+    check(EVP_MAC_final(ctx.get(), out.data(), &produced, out.size()), "EVP_MAC_final");
+    if (produced != outBytes) {
+        throw OpenSSLError(std::string(spec.mac) + ": EVP_MAC_final produced " + std::to_string(produced) +
+                           " bytes, expected " + std::to_string(outBytes));
+    }
+    out.resize(outBytes);
+    return ByteString(std::move(out));
+}
+
+}  // namespace zelkor::reference::detail

@@ -1,0 +1,3 @@
+#include "ReferenceTrees.hpp"
+
+ZELKOR_REFERENCE_KDFS(ZELKOR_REFERENCE_TREE)

@@ -1,0 +1,3 @@
+#include "ReferenceTrees.hpp"
+
+ZELKOR_REFERENCE_MACS(ZELKOR_REFERENCE_TREE)
