@@ -325,6 +325,10 @@ void requireStreamShape(std::string_view caller, Algorithm algorithm, int keyLen
                         std::to_string(blockLength) + "-bit blocks";
     if (row.kind == PrimitiveKind::StreamCipher && !takesNonce) {
         given += " that does not take " + std::to_string(row.nonceBytes) + "-byte nonces";
+    }
+    refuse(caller, row, given);
+}
+
 void requireMacShape(std::string_view caller, Algorithm algorithm, bool isMac, int tagLength, bool takesKey,
                      bool takesTag) {
     const AlgorithmRow& row = algorithmRow(algorithm);
@@ -360,6 +364,8 @@ void requireKeyWrapShape(std::string_view caller, Algorithm algorithm, int keyLe
                         : " that does not take key data of 16 and 24 bytes";
     }
     refuse(caller, row, given);
+}
+
 void requireKdfShape(std::string_view caller, Algorithm algorithm, bool isKdf, int hashLength, int blockLength) {
     const AlgorithmRow& row = algorithmRow(algorithm);
     const bool kdfRow = row.kind == PrimitiveKind::Hkdf || row.kind == PrimitiveKind::Pbkdf2;
