@@ -22,8 +22,12 @@ constexpr AlgorithmRow digest(Algorithm algorithm, std::string_view name, int ou
 }
 
 constexpr AlgorithmRow aes(Algorithm algorithm, std::string_view name, int keyBits) {
-    return {algorithm, name, PrimitiveKind::BlockCipher, 0, 128, {keyBits, 0, 0}, 0, 0, NistAes, "KAT_AES", {}, {},
-            None, {}, {}, {}, "KAT_AES_CTR", true, {}, {}};
+    AlgorithmRow row{algorithm, name, PrimitiveKind::BlockCipher, 0, 128, {keyBits, 0, 0}, 0, 0, NistAes, "KAT_AES",
+                     {}, {}, None, {}, {}, {}, "KAT_AES_CTR", true, {}, {}};
+    // NIST's XTS files cover XTS-AES-128 and -256 only.
+    row.modeVectors = {"KAT_AES_CFB_BITS", keyBits == 192 ? "" : "KAT_AES_XTS", "aes_xts_test.json",
+                       "aes_cbc_pkcs5_test.json"};
+    return row;
 }
 
 // An AEAD with its known-answer records (if any) and its Wycheproof file.
@@ -81,7 +85,7 @@ constexpr bool tableInEnumOrder() {
 }
 static_assert(tableInEnumOrder(), "the rows must follow the order of the Algorithm values");
 
-constexpr std::array<std::pair<CheckKind, std::string_view>, 11> kCheckNames{{
+constexpr std::array<std::pair<CheckKind, std::string_view>, 12> kCheckNames{{
     {CheckKind::KnownAnswers, "Known answers"},
     {CheckKind::MonteCarlo, "Monte Carlo"},
     {CheckKind::Hmac, "HMAC"},
@@ -93,6 +97,7 @@ constexpr std::array<std::pair<CheckKind, std::string_view>, 11> kCheckNames{{
     {CheckKind::BufferSafety, "Buffer safety"},
     {CheckKind::LongMessages, "Long messages"},
     {CheckKind::ConstantTime, "Constant time"},
+    {CheckKind::ModeVectors, "Mode known answers"},
 }};
 
 std::string keyLengthsText(const std::array<int, 3>& keyBits) {
@@ -148,6 +153,7 @@ bool AlgorithmRow::has(CheckKind check) const {
     case CheckKind::BufferSafety: return true;
     case CheckKind::LongMessages: return !longMessages.empty();
     case CheckKind::ConstantTime: return true;
+    case CheckKind::ModeVectors: return modeVectors.any();
     }
     return false;
 }

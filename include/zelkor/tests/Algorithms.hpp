@@ -34,7 +34,8 @@ enum class PrimitiveKind { Digest, BlockCipher, Aead };
 // The kinds of check, in the order makeAllTests gives their groups.
 enum class CheckKind {
     KnownAnswers, MonteCarlo, Hmac, Ctr, Gcm, Wycheproof, Properties, Conformance, BufferSafety, LongMessages,
-    ConstantTime
+    ConstantTime,
+    ModeVectors,  // known answers of CFB8, CFB1, XTS and CBC with PKCS#7 padding
 };
 
 // The group name of a kind of check, e.g. "Known answers".
@@ -84,6 +85,16 @@ struct AlgorithmRow {
     bool gcm;                               // NIST's Test/KAT_AES_GCM and Wycheproof's aes_gcm_test.json
     std::string_view longMessages;          // algorithm of Test/KAT_LONG
     std::string_view wycheproof;            // file under Wycheproof/ (AEADs)
+
+    // Known answers of the modes of zelkor/ExtraModes.hpp; empty: none.
+    struct ModeVectorSources {
+        std::string_view cfbBits;             // under Test/: NIST CFB8 and CFB1 files, by key size
+        std::string_view xts;                 // under Test/: NIST XTS files, both tweak forms
+        std::string_view xtsWycheproof;       // file under Wycheproof/
+        std::string_view cbcPkcs7Wycheproof;  // file under Wycheproof/
+        bool any() const { return !cfbBits.empty() || !xts.empty() || !xtsWycheproof.empty() || !cbcPkcs7Wycheproof.empty(); }
+    };
+    ModeVectorSources modeVectors{};
 
     // The kinds of check that apply, in makeAllTests' order.
     std::vector<CheckKind> checks() const;
