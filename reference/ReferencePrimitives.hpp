@@ -6,4 +6,5 @@
 #include "OpenSSLAES.hpp"
 #include "OpenSSLChaCha20Poly1305.hpp"
 #include "OpenSSLDigests.hpp"
+#include "OpenSSLTDES.hpp"
 #include "SodiumAeads.hpp"

@@ -38,6 +38,7 @@ std::vector<Test> allSuites() {
                   makeAllTests<ref::SodiumChaCha20Poly1305>(Algorithm::ChaCha20Poly1305)),
         testGroup("XChaCha20Poly1305_libsodium",
                   makeAllTests<ref::SodiumXChaCha20Poly1305>(Algorithm::XChaCha20Poly1305)),
+        testGroup("TDES", makeAllTests<ref::TDES3>(Algorithm::TDES)),
     };
     // libsodium's AES-256-GCM needs AES-NI; it takes 12-byte nonces and
     // 16-byte tags only, and says so.

@@ -25,8 +25,10 @@ constexpr AlgorithmRow aes(Algorithm algorithm, std::string_view name, int keyBi
     AlgorithmRow row{algorithm, name, PrimitiveKind::BlockCipher, 0, 128, {keyBits, 0, 0}, 0, 0, NistAes, "KAT_AES",
                      {}, {}, None, {}, {}, {}, "KAT_AES_CTR", true, {}, {}};
     // NIST's XTS files cover XTS-AES-128 and -256 only.
-    row.modeVectors = {"KAT_AES_CFB_BITS", keyBits == 192 ? "" : "KAT_AES_XTS", "aes_xts_test.json",
-                       "aes_cbc_pkcs5_test.json"};
+    row.modeVectors.cfbBits = "KAT_AES_CFB_BITS";
+    row.modeVectors.xts = keyBits == 192 ? "" : "KAT_AES_XTS";
+    row.modeVectors.xtsWycheproof = "aes_xts_test.json";
+    row.modeVectors.cbcPkcs7Wycheproof = "aes_cbc_pkcs5_test.json";
     return row;
 }
 
@@ -38,8 +40,17 @@ constexpr AlgorithmRow aead(Algorithm algorithm, std::string_view name, int keyB
             katDirectory, {}, {}, None, {}, {}, {}, {}, false, {}, wycheproof};
 }
 
+// Triple DES of three keys or two: its known answers are NIST's files of every
+// mode, read as mode vectors.
+constexpr AlgorithmRow tdes() {
+    AlgorithmRow row{TDES, "TDES", PrimitiveKind::BlockCipher, 0, 64, {192, 128, 0}, 0, 0, NistAes, {}, {}, {},
+                     None, {}, {}, {}, {}, false, {}, {}};
+    row.modeVectors.tdes = "KAT_TDES";
+    return row;
+}
+
 // The table. Its order is the order of the Algorithm values.
-constexpr std::array<AlgorithmRow, 21> kTable{{
+constexpr std::array<AlgorithmRow, 22> kTable{{
     {MD5, "MD5", PrimitiveKind::Digest, 128, 512, {0, 0, 0}, 0, 0, Md5, "KAT_MD5", {}, {}, None, {}, "MD5", {}, {},
      false, "MD5", {}},
     digest(SHA1, "SHA1", 160, 512, "KAT_SHA", LastThreeDigests, "SHA1Monte.rsp", "SHA1", "SHA1",
@@ -75,6 +86,7 @@ constexpr std::array<AlgorithmRow, 21> kTable{{
     aead(AES128_GCM, "AES128_GCM", 128, 12, 16, NistGcm, "KAT_AES_GCM", "aes_gcm_test.json"),
     aead(AES192_GCM, "AES192_GCM", 192, 12, 16, NistGcm, "KAT_AES_GCM", "aes_gcm_test.json"),
     aead(AES256_GCM, "AES256_GCM", 256, 12, 16, NistGcm, "KAT_AES_GCM", "aes_gcm_test.json"),
+    tdes(),
 }};
 
 constexpr bool tableInEnumOrder() {

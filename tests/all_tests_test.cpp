@@ -168,6 +168,7 @@ std::vector<Node> fromTable(Algorithm algorithm) {
     case Algorithm::AES128_GCM: return makeAllTests<zelkor::GcmAead<AES128>>(algorithm);
     case Algorithm::AES192_GCM: return makeAllTests<zelkor::GcmAead<AES192>>(algorithm);
     case Algorithm::AES256_GCM: return makeAllTests<zelkor::GcmAead<AES256>>(algorithm);
+    case Algorithm::TDES: return makeAllTests<TDES3>(algorithm);
     }
     return {};
 }

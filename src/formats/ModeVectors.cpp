@@ -162,6 +162,75 @@ LoadedModeVectors loadNistXts(std::string_view directory, int keyBits) {
 
 namespace {
 
+// The mode of a TDES file from its name ("TCFB64MMT2.rsp"); none for the
+// interleaved and pipelined variants.
+std::optional<ModeKind> tdesModeOf(std::string_view name) {
+    static constexpr std::pair<std::string_view, ModeKind> kModes[] = {
+        {"TECB", ModeKind::Ecb},   {"TCBC", ModeKind::Cbc},   {"TCFB1", ModeKind::Cfb1},
+        {"TCFB8", ModeKind::Cfb8}, {"TCFB64", ModeKind::Cfb}, {"TOFB", ModeKind::Ofb},
+    };
+    static constexpr std::string_view kKinds[] = {"MMT1", "MMT2", "MMT3", "invperm", "permop", "subtab", "varkey",
+                                                  "vartext"};
+    for (const auto& [prefix, mode] : kModes) {
+        for (const std::string_view kind : kKinds) {
+            if (name == std::string(prefix) + std::string(kind) + ".rsp") return mode;
+        }
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+LoadedModeVectors loadNistTdes(std::string_view directory, int keyBits) {
+    LoadedModeVectors out;
+    out.usage = std::make_shared<detail::VectorUsage>(detail::vectorDirectoryPath(directory));
+    const auto keep = [](std::string_view name) { return tdesModeOf(name).has_value(); };
+    eachNistRecord(directory, keep, out.usage, [&](const std::string& fileName, bool encrypt, const Record& record,
+                                                   CaseOrigin origin) {
+        const auto count = lookup(record, "COUNT");
+        const auto plaintext = lookup(record, "PLAINTEXT"), ciphertext = lookup(record, "CIPHERTEXT");
+        const auto all = lookup(record, "KEYs");
+        auto k1 = lookup(record, "KEY1"), k2 = lookup(record, "KEY2"), k3 = lookup(record, "KEY3");
+        if (all) k1 = k2 = k3 = all;
+        const ModeKind mode = *tdesModeOf(fileName);
+        const auto iv = lookup(record, "IV");
+        if (!count || !plaintext || !ciphertext || !k1 || !k2 || !k3 || (mode != ModeKind::Ecb && !iv)) {
+            return out.usage->skip("missing field");
+        }
+        ModeVector v;
+        if (keyBits == 192) {
+            v.key = hexStringToBS(*k1 + *k2 + *k3);
+        } else if (keyBits == 128 && *k3 == *k1) {
+            v.key = hexStringToBS(*k1 + *k2);
+        } else {
+            return out.usage->skip("three different keys");
+        }
+        v.name = fileName + "-" + *count;
+        v.group = fileName + (encrypt ? "-ENCRYPT" : "-DECRYPT");
+        v.kind = mode;
+        v.encrypt = encrypt;
+        if (iv) v.iv = hexStringToBS(*iv);
+        const std::string& in = encrypt ? *plaintext : *ciphertext;
+        const std::string& want = encrypt ? *ciphertext : *plaintext;
+        if (mode == ModeKind::Cfb1) {
+            const std::optional<ByteString> inBits = bitsToBytes(in), wantBits = bitsToBytes(want);
+            if (!inBits || !wantBits || in.size() != want.size()) return out.usage->skip("not a string of bits");
+            v.bits = in.size();
+            v.input = *inBits;
+            v.output = *wantBits;
+        } else {
+            v.input = hexStringToBS(in);
+            v.output = hexStringToBS(want);
+        }
+        v.origin = std::move(origin);
+        out.usage->use();
+        out.vectors.push_back(std::move(v));
+    });
+    return out;
+}
+
+namespace {
+
 template <class Make>
 LoadedModeVectors loadWycheproof(std::string_view fileName, std::size_t keyBytes, Make&& make) {
     LoadedModeVectors out;

@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "OpenSSLTDES.hpp"
 #include "support/CipherMutants.hpp"
 #include "zelkor/ExtraModes.hpp"
 
@@ -134,6 +135,25 @@ struct Pkcs7AcceptsZeroPad : Wrapper<Pkcs7AcceptsZeroPad> {
         if (plain[plain.size() - 1] == 0) return plain;
         return unpadPKCS7(16, plain);
     }
+};
+
+}  // namespace zelkor::testsupport::mutants
+
+namespace zelkor::testsupport::mutants {
+
+// Three-key TDES that uses its first key as the third: two-key TDES under the
+// name of three, right whenever the vector's third key is its first.
+struct TdesFirstKeyAsThird {
+    static constexpr int blockSize = 64;
+    static constexpr int keyLength = 192;
+    reference::TDES3 inner;
+
+    static std::optional<TdesFirstKeyAsThird> buildKey(const ByteString& bytes) {
+        if (bytes.size() != 24) return std::nullopt;
+        return TdesFirstKeyAsThird{*reference::TDES3::buildKey(bytes.take(16) + bytes.take(8))};
+    }
+    ByteString encryptBlock(const ByteString& blocks) const { return inner.encryptBlock(blocks); }
+    ByteString decryptBlock(const ByteString& blocks) const { return inner.decryptBlock(blocks); }
 };
 
 }  // namespace zelkor::testsupport::mutants

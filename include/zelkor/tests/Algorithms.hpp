@@ -22,6 +22,7 @@ enum class Algorithm {
     AES128, AES192, AES256, Twofish,
     ChaCha20Poly1305, XChaCha20Poly1305,
     AES128_GCM, AES192_GCM, AES256_GCM,
+    TDES,  // three keys (192 bits) or two (128)
 };
 
 // The algorithm's name as written above, e.g. "SHA512_256".
@@ -92,7 +93,11 @@ struct AlgorithmRow {
         std::string_view xts;                 // under Test/: NIST XTS files, both tweak forms
         std::string_view xtsWycheproof;       // file under Wycheproof/
         std::string_view cbcPkcs7Wycheproof;  // file under Wycheproof/
-        bool any() const { return !cfbBits.empty() || !xts.empty() || !xtsWycheproof.empty() || !cbcPkcs7Wycheproof.empty(); }
+        std::string_view tdes;                // under Test/: NIST TDES files of every mode
+        bool any() const {
+            return !cfbBits.empty() || !xts.empty() || !xtsWycheproof.empty() || !cbcPkcs7Wycheproof.empty() ||
+                   !tdes.empty();
+        }
     };
     ModeVectorSources modeVectors{};
 

@@ -1,5 +1,6 @@
 #pragma once
-// Known answers of CFB8, CFB1, XTS and CBC with PKCS#7 padding for any block
+// Known answers of the modes (CFB8, CFB1, XTS, CBC with PKCS#7 padding, and
+// the five for TDES's files) for any block
 // cipher, from the sources an algorithm's row names: one case per category of
 // a NIST file (each record checked, every failure counted) and one per
 // Wycheproof test.
@@ -84,12 +85,28 @@ void runModeVector(const ModeVector& v) {
     }
     const K key = keyOf<K>(v, v.key);
     if (v.kind == ModeKind::CbcPkcs7) return runCbcPkcs7(v, key);
+    if (v.kind == ModeKind::Ecb) {
+        const ByteString computed = v.encrypt ? zelkor::ecb(key, v.input) : zelkor::unEcb(key, v.input);
+        return assertKnownAnswer(v.name, {{"", computed}}, v.output, v.origin);
+    }
     const IV<K> iv = ivOf<K>(v);
     ByteString computed;
-    if (v.kind == ModeKind::Cfb8) {
+    switch (v.kind) {
+    case ModeKind::Cfb8:
         computed = (v.encrypt ? zelkor::cfb8(key, iv, v.input) : zelkor::unCfb8(key, iv, v.input)).first;
-    } else {
+        break;
+    case ModeKind::Cfb1:
         computed = (v.encrypt ? zelkor::cfb1(key, iv, v.input, v.bits) : zelkor::unCfb1(key, iv, v.input, v.bits)).first;
+        break;
+    case ModeKind::Cbc:
+        computed = (v.encrypt ? zelkor::cbc(key, iv, v.input) : zelkor::unCbc(key, iv, v.input)).first;
+        break;
+    case ModeKind::Cfb:
+        computed = (v.encrypt ? zelkor::cfb(key, iv, v.input) : zelkor::unCfb(key, iv, v.input)).first;
+        break;
+    default:
+        computed = (v.encrypt ? zelkor::ofb(key, iv, v.input) : zelkor::unOfb(key, iv, v.input)).first;
+        break;
     }
     assertKnownAnswer(v.name, {{"", computed}}, v.output, v.origin);
 }
@@ -152,6 +169,7 @@ std::vector<Test> modeVectorTests(const AlgorithmRow& row) {
     if (!sources.cfbBits.empty()) appendCases<K>(out, loadCfbBitFiles(sources.cfbBits, K::keyLength));
     if (!sources.xts.empty()) appendCases<K>(out, loadNistXts(sources.xts, K::keyLength));
     if (!sources.xtsWycheproof.empty()) appendCases<K>(out, loadWycheproofXts(sources.xtsWycheproof, K::keyLength));
+    if (!sources.tdes.empty()) appendCases<K>(out, loadNistTdes(sources.tdes, K::keyLength));
     if (!sources.cbcPkcs7Wycheproof.empty()) {
         appendCases<K>(out, loadWycheproofCbcPkcs7(sources.cbcPkcs7Wycheproof, K::keyLength));
     }

@@ -16,7 +16,7 @@
 
 namespace zelkor::tests::mode_detail {
 
-enum class ModeKind { Cfb8, Cfb1, Xts, CbcPkcs7 };
+enum class ModeKind { Cfb8, Cfb1, Xts, CbcPkcs7, Ecb, Cbc, Cfb, Ofb };
 
 struct ModeVector {
     std::string name;  // "<file name>-<COUNT>", "<file name>-<tweak form>-<COUNT>", "<file name>-<tcId>"
@@ -48,6 +48,12 @@ LoadedModeVectors loadCfbBitFiles(std::string_view directory, int keyBits);
 // data unit number becomes the 16-byte little-endian tweak. Units that are
 // not whole bytes are skipped.
 LoadedModeVectors loadNistXts(std::string_view directory, int keyBits);
+
+// NIST TDES files of Test/<directory> (ECB, CBC, CFB1, CFB8, CFB64, OFB; the
+// known-answer and multi-block files), for keys of keyBits: 192 takes
+// KEY1 || KEY2 || KEY3, 128 takes KEY1 || KEY2 of the records whose KEY3 is
+// KEY1 (the others are skipped); a record's single KEYs is every key.
+LoadedModeVectors loadNistTdes(std::string_view directory, int keyBits);
 
 // Wycheproof XTS tests of two keyBits keys; shorter IVs are the tweak's first
 // bytes, the rest zero.
