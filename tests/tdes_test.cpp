@@ -69,7 +69,7 @@ TEST(TDES, FirstKeyAsThirdIsKilled) {
     const std::set<std::string> failed = notPassed(knownAnswers<testsupport::mutants::TdesFirstKeyAsThird>());
     EXPECT_FALSE(failed.empty());
     // Only the files with three different keys.
-    for (const std::string& path : failed) EXPECT_NE(path.find("MMT1.rsp"), std::string::npos) << path;
+    for (const std::string& path : failed) EXPECT_NE(path.find("MMT3.rsp"), std::string::npos) << path.substr(0, 200);
 }
 
 TEST(TDES, ConformancePassesOnSixtyFourBitBlocks) {
