@@ -103,6 +103,8 @@ struct AESKeySchedule {
     }
 };
 
+std::span<const std::uint8_t> aesKeyBytes(const AESKeySchedule& key) { return key.key; }
+
 std::shared_ptr<const AESKeySchedule> makeAESKeySchedule(int bits, const ByteString& key) {
     if (key.size() * 8 != static_cast<std::size_t>(bits)) {
         throw std::invalid_argument("AES-" + std::to_string(bits) + " key of " + std::to_string(key.size()) +

@@ -46,6 +46,19 @@ GcmSealed aesGcmEncrypt(const AESKeySchedule& key, const ByteString& iv, const B
 std::optional<ByteString> aesGcmDecrypt(const AESKeySchedule& key, const ByteString& iv, const ByteString& aad,
                                         const ByteString& ciphertext, const ByteString& tag);
 
+// The key's bytes, as buildKey was given them.
+std::span<const std::uint8_t> aesKeyBytes(const AESKeySchedule& key);
+
+// CFB8 or CFB1 (`bits` bits of `input`): the output and the next IV.
+std::pair<ByteString, ByteString> aesFeedback(const AESKeySchedule& key, int feedbackBits, bool encrypt,
+                                              const ByteString& iv, const ByteString& input, std::size_t bits);
+// XTS with the data key's and the tweak key's bytes joined, as OpenSSL takes them.
+ByteString aesXts(const AESKeySchedule& data, const AESKeySchedule& tweakKey, bool encrypt, const ByteString& tweak,
+                  const ByteString& input);
+// CBC with PKCS#7 padding; decryption gives none for a bad pad.
+std::optional<ByteString> aesCbcPkcs7(const AESKeySchedule& key, bool encrypt, const ByteString& iv,
+                                      const ByteString& input);
+
 }  // namespace detail
 
 template <int Bits>
@@ -139,7 +152,34 @@ public:
         return detail::aesGcmDecrypt(*schedule_, iv, aad, ciphertext, tag);
     }
 
+    // CFB8, CFB1, XTS and CBC with PKCS#7 padding, OpenSSL's own, a message at a time.
+    Result cfb8(const IV<Self>& iv, const ByteString& b) const { return feedback(8, true, iv, b, 8 * b.size()); }
+    Result unCfb8(const IV<Self>& iv, const ByteString& b) const { return feedback(8, false, iv, b, 8 * b.size()); }
+    Result cfb1(const IV<Self>& iv, const ByteString& b, std::size_t bits) const {
+        return feedback(1, true, iv, b, bits);
+    }
+    Result unCfb1(const IV<Self>& iv, const ByteString& b, std::size_t bits) const {
+        return feedback(1, false, iv, b, bits);
+    }
+    ByteString xts(const OpenSSLAES& tweakKey, const ByteString& tweak, const ByteString& b) const {
+        return detail::aesXts(*schedule_, *tweakKey.schedule_, true, tweak, b);
+    }
+    ByteString unXts(const OpenSSLAES& tweakKey, const ByteString& tweak, const ByteString& b) const {
+        return detail::aesXts(*schedule_, *tweakKey.schedule_, false, tweak, b);
+    }
+    ByteString cbcPKCS7(const IV<Self>& iv, const ByteString& b) const {
+        return *detail::aesCbcPkcs7(*schedule_, true, iv.bytes(), b);
+    }
+    std::optional<ByteString> unCbcPKCS7(const IV<Self>& iv, const ByteString& b) const {
+        return detail::aesCbcPkcs7(*schedule_, false, iv.bytes(), b);
+    }
+
 private:
+    Result feedback(int feedbackBits, bool encrypt, const IV<Self>& iv, const ByteString& b, std::size_t bits) const {
+        auto [out, next] = detail::aesFeedback(*schedule_, feedbackBits, encrypt, iv.bytes(), b, bits);
+        return {std::move(out), *IV<Self>::decode(next)};
+    }
+
     explicit OpenSSLAES(std::shared_ptr<const detail::AESKeySchedule> schedule)
         : schedule_(std::move(schedule)) {}
 

@@ -14,5 +14,6 @@
 #include "OpenSSLShake.hpp"
 #include "OpenSSLKdfs.hpp"
 #include "OpenSSLMacs.hpp"
+#include "OpenSSLTDES.hpp"
 #include "SodiumAeads.hpp"
 #include "SodiumStreams.hpp"

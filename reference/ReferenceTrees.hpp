@@ -34,7 +34,7 @@ using AES256KWPInverse = OpenSSLKeyWrap<256, KeyWrapPadding::Padded, KeyWrapDire
 #define ZELKOR_REFERENCE_DIGESTS(X)                                                                               \
     X(MD5) X(SHA1) X(SHA224) X(SHA256) X(SHA384) X(SHA512) X(SHA512_224) X(SHA512_256) X(SHA3_224) X(SHA3_256) \
     X(SHA3_384) X(SHA3_512)
-#define ZELKOR_REFERENCE_CIPHERS(X) X(AES128) X(AES192) X(AES256) X(Twofish)
+#define ZELKOR_REFERENCE_CIPHERS(X) X(AES128) X(AES192) X(AES256) X(Twofish) X(TDES3)
 #define ZELKOR_REFERENCE_AEADS(X)                                                                                \
     X(OpenSSLChaCha20Poly1305) X(SodiumChaCha20Poly1305) X(SodiumXChaCha20Poly1305) X(SodiumAES256GCM)          \
     X(GcmAES128) X(GcmAES192) X(GcmAES256) X(OpenSSLAes128Ccm) X(OpenSSLAes192Ccm) X(OpenSSLAes256Ccm)

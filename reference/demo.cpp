@@ -75,6 +75,7 @@ std::vector<Test> allSuites() {
         testGroup("ChaCha20", makeAllTests<ref::OpenSSLChaCha20>(Algorithm::ChaCha20)),
         testGroup("ChaCha20_libsodium", makeAllTests<ref::SodiumChaCha20>(Algorithm::ChaCha20)),
         testGroup("XChaCha20_libsodium", makeAllTests<ref::SodiumXChaCha20>(Algorithm::XChaCha20)),
+        testGroup("TDES", makeAllTests<ref::TDES3>(Algorithm::TDES)),
     };
     appendKeyWraps(suites);
     // OpenSSL 3.0 squeezes once: the split-squeeze properties run on libgcrypt's

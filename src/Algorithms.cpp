@@ -22,8 +22,14 @@ constexpr AlgorithmRow digest(Algorithm algorithm, std::string_view name, int ou
 }
 
 constexpr AlgorithmRow aes(Algorithm algorithm, std::string_view name, int keyBits) {
-    return {algorithm, name, PrimitiveKind::BlockCipher, 0, 128, {keyBits, 0, 0}, 0, 0, NistAes, "KAT_AES", {}, {},
-            None, {}, {}, {}, "KAT_AES_CTR", true, {}, {}};
+    AlgorithmRow row{algorithm, name, PrimitiveKind::BlockCipher, 0, 128, {keyBits, 0, 0}, 0, 0, NistAes, "KAT_AES",
+                     {}, {}, None, {}, {}, {}, "KAT_AES_CTR", true, {}, {}};
+    // NIST's XTS files cover XTS-AES-128 and -256 only.
+    row.modeVectors.cfbBits = "KAT_AES_CFB_BITS";
+    row.modeVectors.xts = keyBits == 192 ? "" : "KAT_AES_XTS";
+    row.modeVectors.xtsWycheproof = "aes_xts_test.json";
+    row.modeVectors.cbcPkcs7Wycheproof = "aes_cbc_pkcs5_test.json";
+    return row;
 }
 
 // An AEAD with its known-answer records (if any) and its Wycheproof file.
@@ -81,8 +87,17 @@ constexpr AlgorithmRow kdf(Algorithm algorithm, std::string_view name, Primitive
             {}, false, {}, wycheproof, {recordHash}};
 }
 
+// Triple DES of three keys or two: its known answers are NIST's files of every
+// mode, read as mode vectors.
+constexpr AlgorithmRow tdes() {
+    AlgorithmRow row{TDES, "TDES", PrimitiveKind::BlockCipher, 0, 64, {192, 128, 0}, 0, 0, NistAes, {}, {}, {},
+                     None, {}, {}, {}, {}, false, {}, {}};
+    row.modeVectors.tdes = "KAT_TDES";
+    return row;
+}
+
 // The table. Its order is the order of the Algorithm values.
-constexpr std::array<AlgorithmRow, 56> kTable{{
+constexpr std::array<AlgorithmRow, 57> kTable{{
     {MD5, "MD5", PrimitiveKind::Digest, 128, 512, {0, 0, 0}, 0, 0, Md5, "KAT_MD5", {}, {}, None, {}, "MD5", {}, {},
      false, "MD5", {}},
     digest(SHA1, "SHA1", 160, 512, "KAT_SHA", LastThreeDigests, "SHA1Monte.rsp", "SHA1", "SHA1",
@@ -155,6 +170,7 @@ constexpr std::array<AlgorithmRow, 56> kTable{{
     mac(SipHash24, "SipHash24", 64, 64, 128, "KAT_SIPHASH", "siphash-2-4", "siphash_2_4_test.json"),
     mac(KMAC128, "KMAC128", 256, 1344, 256, "KAT_KMAC", "kmac128", "kmac128_no_customization_test.json"),
     mac(KMAC256, "KMAC256", 512, 1088, 256, "KAT_KMAC", "kmac256", "kmac256_no_customization_test.json"),
+    tdes(),
 }};
 
 constexpr bool tableInEnumOrder() {
@@ -165,7 +181,7 @@ constexpr bool tableInEnumOrder() {
 }
 static_assert(tableInEnumOrder(), "the rows must follow the order of the Algorithm values");
 
-constexpr std::array<std::pair<CheckKind, std::string_view>, 11> kCheckNames{{
+constexpr std::array<std::pair<CheckKind, std::string_view>, 12> kCheckNames{{
     {CheckKind::KnownAnswers, "Known answers"},
     {CheckKind::MonteCarlo, "Monte Carlo"},
     {CheckKind::Hmac, "HMAC"},
@@ -177,6 +193,7 @@ constexpr std::array<std::pair<CheckKind, std::string_view>, 11> kCheckNames{{
     {CheckKind::BufferSafety, "Buffer safety"},
     {CheckKind::LongMessages, "Long messages"},
     {CheckKind::ConstantTime, "Constant time"},
+    {CheckKind::ModeVectors, "Mode known answers"},
 }};
 
 std::string keyLengthsText(const std::array<int, 3>& keyBits) {
@@ -258,6 +275,7 @@ bool AlgorithmRow::has(CheckKind check) const {
     case CheckKind::LongMessages: return !longMessages.empty();
     case CheckKind::ConstantTime:
         return kind == PrimitiveKind::Digest || kind == PrimitiveKind::BlockCipher || kind == PrimitiveKind::Aead;
+    case CheckKind::ModeVectors: return modeVectors.any();
     }
     return false;
 }

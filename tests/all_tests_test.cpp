@@ -74,6 +74,15 @@ KindBuilders shaKinds(Builders knownAnswers, Builders monte, Builders hmac, Buil
     return kinds;
 }
 
+// The AES row of K's key size: its CFB8, CFB1, XTS and CBC-PKCS#7 vectors.
+template <class K>
+std::vector<Node> aesModeVectors() {
+    const Algorithm algorithm = K::keyLength == 128 ? Algorithm::AES128
+                                : K::keyLength == 192 ? Algorithm::AES192
+                                                      : Algorithm::AES256;
+    return zelkor::tests::mode_detail::modeVectorTests<K>(algorithmRow(algorithm));
+}
+
 template <class K>
 KindBuilders cipherKinds(Builders knownAnswers, bool aes) {
     KindBuilders kinds{{"Known answers", std::move(knownAnswers)}};
@@ -89,6 +98,7 @@ KindBuilders cipherKinds(Builders knownAnswers, bool aes) {
         if (aes) constantTime.push_back(&makeGCMConstantTimeTests<K>);
     }
     kinds.emplace_back("Constant time", std::move(constantTime));
+    if (aes) kinds.emplace_back("Mode known answers", Builders{&aesModeVectors<K>});
     return kinds;
 }
 
@@ -198,6 +208,7 @@ std::vector<Node> fromTable(Algorithm algorithm) {
     case Algorithm::SipHash24: return makeAllTests<OpenSSLSipHash24>(algorithm);
     case Algorithm::KMAC128: return makeAllTests<OpenSSLKmac128>(algorithm);
     case Algorithm::KMAC256: return makeAllTests<OpenSSLKmac256>(algorithm);
+    case Algorithm::TDES: return makeAllTests<TDES3>(algorithm);
     }
     return {};
 }
@@ -259,7 +270,8 @@ TEST(AllTests, DigestAndCipherGetEveryKindThatApplies) {
 
     const std::vector<Node> aes = makeAllTests(*ref::AES128::buildKey(zelkor::ByteString(std::vector<std::uint8_t>(16))),
                                                Algorithm::AES128);
-    EXPECT_EQ(namesOf(aes), (std::vector<std::string>{"Known answers", "CTR", "GCM", "Conformance", "Buffer safety", "Constant time"}));
+    EXPECT_EQ(namesOf(aes), (std::vector<std::string>{"Known answers", "CTR", "GCM", "Conformance", "Buffer safety", "Constant time",
+                                                      "Mode known answers"}));
     EXPECT_EQ(sizeOf(aes[0]), makeAESTests<ref::AES128>().size());
 }
 

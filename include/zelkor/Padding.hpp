@@ -50,4 +50,33 @@ inline std::optional<ByteString> unpadESP(const ByteString& bytes) {
     return bytes.take(messageLength);
 }
 
+// PKCS#7 padding: n bytes of value n, 1 <= n <= blockBytes, the smallest n that
+// makes the total a whole number of blocks (a whole block of padding for
+// input that already is). A block of 0 bytes or of more than 255 is refused.
+inline ByteString padPKCS7(std::size_t blockBytes, const ByteString& bytes) {
+    if (blockBytes == 0 || blockBytes > 255) {
+        throw std::invalid_argument("padPKCS7: block size of " + std::to_string(blockBytes) +
+                                    " bytes is outside 1..255");
+    }
+    const std::size_t padCount = blockBytes - bytes.size() % blockBytes;
+    std::vector<std::uint8_t> out;
+    out.reserve(bytes.size() + padCount);
+    out.insert(out.end(), bytes.begin(), bytes.end());
+    out.insert(out.end(), padCount, static_cast<std::uint8_t>(padCount));
+    return ByteString(std::move(out));
+}
+
+// Undoes padPKCS7: none unless the input is a non-empty whole number of
+// blocks whose last byte n is 1..blockBytes and whose last n bytes all hold n.
+// Every pad byte is looked at whatever an earlier one held.
+inline std::optional<ByteString> unpadPKCS7(std::size_t blockBytes, const ByteString& bytes) {
+    if (blockBytes == 0 || bytes.empty() || bytes.size() % blockBytes != 0) return std::nullopt;
+    const std::size_t padCount = bytes[bytes.size() - 1];
+    if (padCount == 0 || padCount > blockBytes) return std::nullopt;
+    unsigned differ = 0;
+    for (std::size_t i = bytes.size() - padCount; i < bytes.size(); ++i) differ |= bytes[i] ^ padCount;
+    if (differ != 0) return std::nullopt;
+    return bytes.take(bytes.size() - padCount);
+}
+
 }  // namespace zelkor

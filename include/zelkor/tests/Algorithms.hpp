@@ -33,6 +33,7 @@ enum class Algorithm {
     PBKDF2_SHA1, PBKDF2_SHA224, PBKDF2_SHA256, PBKDF2_SHA384, PBKDF2_SHA512,
     Poly1305, SipHash24,
     KMAC128, KMAC256,
+    TDES,  // three keys (192 bits) or two (128)
 };
 
 // The algorithm's name as written above, e.g. "SHA512_256".
@@ -45,7 +46,8 @@ enum class PrimitiveKind { Digest, BlockCipher, Aead, StreamCipher, KeyWrap, Xof
 // The kinds of check, in the order makeAllTests gives their groups.
 enum class CheckKind {
     KnownAnswers, MonteCarlo, Hmac, Ctr, Gcm, Wycheproof, Properties, Conformance, BufferSafety, LongMessages,
-    ConstantTime
+    ConstantTime,
+    ModeVectors,  // known answers of CFB8, CFB1, XTS and CBC with PKCS#7 padding
 };
 
 // The group name of a kind of check, e.g. "Known answers".
@@ -108,6 +110,20 @@ struct AlgorithmRow {
     struct KdfSources {
         std::string_view recordHash;
     } kdf = {};
+
+    // Known answers of the modes of zelkor/ExtraModes.hpp; empty: none.
+    struct ModeVectorSources {
+        std::string_view cfbBits;             // under Test/: NIST CFB8 and CFB1 files, by key size
+        std::string_view xts;                 // under Test/: NIST XTS files, both tweak forms
+        std::string_view xtsWycheproof;       // file under Wycheproof/
+        std::string_view cbcPkcs7Wycheproof;  // file under Wycheproof/
+        std::string_view tdes;                // under Test/: NIST TDES files of every mode
+        bool any() const {
+            return !cfbBits.empty() || !xts.empty() || !xtsWycheproof.empty() || !cbcPkcs7Wycheproof.empty() ||
+                   !tdes.empty();
+        }
+    };
+    ModeVectorSources modeVectors{};
 
     // The kinds of check that apply, in makeAllTests' order.
     std::vector<CheckKind> checks() const;

@@ -12,8 +12,9 @@
 //
 // Placed: for ciphers the key given to buildKey, the input of encryptBlock and
 // decryptBlock (one and several blocks), the input and IV of every mode in both
-// directions, contiguous and chunked (each chunk on its own), and the bytes
-// given to IV::decode; for digests the message of hash in both forms, the key
+// directions, contiguous and chunked (each chunk on its own), the input and
+// IV or tweak of CFB8, CFB1, CBC with PKCS#7 padding and XTS (contiguous), and
+// the bytes given to IV::decode; for digests the message of hash in both forms, the key
 // and message of hmac in both forms, and the bytes given to decode. Lengths
 // are 0, 1, b-1, b, b+1, 2b+3 and random ones up to 4b (b the block length).
 //
@@ -32,6 +33,7 @@
 #include "zelkor/ByteString.hpp"
 #include "zelkor/Hash.hpp"
 #include "zelkor/Hmac.hpp"
+#include "zelkor/ExtraModes.hpp"
 #include "zelkor/Modes.hpp"
 #include "zelkor/tests/Test.hpp"
 #include "zelkor/tests/detail/cipher/BlockCipherPropTests.hpp"
@@ -184,6 +186,54 @@ void placedIVMode(const CipherSafetyCase<K>& c) {
     }
 }
 
+// CFB8, CFB1 (up to three bytes but the last three bits),
+// CBC with PKCS#7 padding and XTS (the tweak key made from the case's key), contiguous,
+// with the IV or tweak placed as well. Units under 16 bytes are refused the
+// same way on placed and on ordinary storage.
+template <BlockCipher K>
+void placedExtraModes(const CipherSafetyCase<K>& c) {
+    const K key = keyOrDiscard<K>(c.key);
+    const ByteString feedback = c.message.take(blockBytes<K>() + 1);
+    const ByteString bitInput = feedback.take(3);
+    const std::size_t bits = bitInput.empty() ? 0 : 8 * bitInput.size() - 3;
+    Placer placer(c.placements);
+    const auto withIV = [&](const std::string& name, const ByteString& in, auto&& op) {
+        placer.newCall();
+        const ByteString placedIV = placer.place("IV", c.iv);
+        const ByteString placed = placer.place("input", in);
+        requireSafeCall(name, placer.arguments(),
+                        [&](bool p) { return op(ivOf<K>(p ? placedIV : c.iv), p ? placed : in); });
+    };
+    for (const bool encrypt : {true, false}) {
+        withIV(encrypt ? "cfb8" : "unCfb8", feedback, [&](const IV<K>& iv, const ByteString& in) {
+            return encrypt ? zelkor::cfb8(key, iv, in) : zelkor::unCfb8(key, iv, in);
+        });
+        withIV(std::string(encrypt ? "cfb1" : "unCfb1") + " (" + std::to_string(bits) + " bits)", bitInput,
+               [&](const IV<K>& iv, const ByteString& bytes) {
+                   return encrypt ? zelkor::cfb1(key, iv, bytes, bits) : zelkor::unCfb1(key, iv, bytes, bits);
+               });
+    }
+    withIV("cbcPKCS7", c.message,
+           [&](const IV<K>& iv, const ByteString& in) { return zelkor::cbcPKCS7(key, iv, in); });
+    withIV("unCbcPKCS7", wholeBlocks<K>(c.message),
+           [&](const IV<K>& iv, const ByteString& in) { return zelkor::unCbcPKCS7(key, iv, in); });
+    if constexpr (XtsBlockCipher<K>) {
+        std::vector<std::uint8_t> other = c.key.vector();
+        for (std::uint8_t& byte : other) byte ^= 0xa5;
+        const K tweakKey = keyOrDiscard<K>(ByteString(std::move(other)));
+        for (const bool encrypt : {true, false}) {
+            placer.newCall();
+            const ByteString placedTweak = placer.place("tweak", c.iv);
+            const ByteString placed = placer.place("input", c.message);
+            requireSafeCall(encrypt ? "xts" : "unXts", placer.arguments(), [&](bool p) {
+                const ByteString& tweak = p ? placedTweak : c.iv;
+                const ByteString& in = p ? placed : c.message;
+                return encrypt ? zelkor::xts(key, tweakKey, tweak, in) : zelkor::unXts(key, tweakKey, tweak, in);
+            });
+        }
+    }
+}
+
 template <Hash D>
 void placedHash(const DigestSafetyCase<D>& c) {
     const ChunkedByteString chunked = chunkByPlan(c.message, c.plan);
@@ -245,7 +295,8 @@ std::vector<Test> makeBlockCipherBufferSafetyTests() {
                              testProperty("PlacedCBC", &placedIVMode<K, CbcSafety>),
                              testProperty("PlacedCFB", &placedIVMode<K, CfbSafety>),
                              testProperty("PlacedOFB", &placedIVMode<K, OfbSafety>),
-                             testProperty("PlacedCTR", &placedIVMode<K, CtrSafety>)})};
+                             testProperty("PlacedCTR", &placedIVMode<K, CtrSafety>),
+                             testProperty("PlacedCFB8CFB1PKCS7XTS", &placedExtraModes<K>)})};
 }
 
 // The witness only selects the cipher type.

@@ -44,6 +44,7 @@
 #include "zelkor/tests/TwoFish.hpp"
 #include "zelkor/tests/Xofs.hpp"
 #include "zelkor/tests/detail/aead/AeadKnownAnswers.hpp"
+#include "zelkor/tests/detail/cipher/ModeKnownAnswers.hpp"
 #include "zelkor/tests/detail/digest/LongMessages.hpp"
 #include "zelkor/tests/detail/digest/MonteChain.hpp"
 #include "zelkor/tests/detail/kdf/KdfKnownAnswers.hpp"
@@ -120,6 +121,7 @@ std::vector<Test> cipherChecks(const AlgorithmRow& row, CheckKind kind) {
         break;
     case CheckKind::Conformance: return makeBlockCipherConformanceTests<K>();
     case CheckKind::BufferSafety: return makeBlockCipherBufferSafetyTests<K>();
+    case CheckKind::ModeVectors: return mode_detail::modeVectorTests<K>(row);
     case CheckKind::ConstantTime: {
         std::vector<Test> out = makeBlockCipherConstantTimeTests<K>();
         if constexpr (GcmBlockCipher<K>) {

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <variant>
 #include <vector>
 
 #include <rapidcheck.h>
@@ -22,6 +23,7 @@
 #include "zelkor/tests/detail/checks/ConformanceFailures.hpp"
 #include "zelkor/tests/detail/checks/ConformanceInputs.hpp"
 #include "zelkor/tests/detail/cipher/TextbookModes.hpp"
+#include "zelkor/tests/detail/cipher/ExtraModeConformance.hpp"
 
 namespace zelkor::tests {
 
@@ -351,7 +353,7 @@ void ownHmacMatchesGeneric(const DigestCaseOf<D>& c) {
 template <BlockCipher K>
 std::vector<Test> makeBlockCipherConformanceTests() {
     using namespace detail;
-    return {testGroup("Block Cipher conformance",
+    std::vector<Test> groups = {testGroup("Block Cipher conformance",
                       {testProperty("ECBMatchesTextbook", &ecbMatchesTextbook<K>),
                        testProperty("CBCMatchesTextbook", &ivModeMatchesTextbook<K, CbcMode>),
                        testProperty("CFBMatchesTextbook", &ivModeMatchesTextbook<K, CfbMode>),
@@ -361,6 +363,15 @@ std::vector<Test> makeBlockCipherConformanceTests() {
                        testProperty("ContinuationFromNextIV", &continuation<K>),
                        testProperty("KeySensitivity", &keySensitivity<K>),
                        testProperty("IVSensitivity", &ivSensitivity<K>)})};
+    std::vector<Test>& tests = std::get<TestGroup>(groups.front().node).tests;
+    tests.push_back(testProperty("CFB8MatchesTextbook", &cfb8MatchesTextbook<K>));
+    tests.push_back(testProperty("CFB1MatchesTextbook", &cfb1MatchesTextbook<K>));
+    tests.push_back(testProperty("CBCPKCS7MatchesTextbook", &cbcPkcs7MatchesTextbook<K>));
+    if constexpr (XtsBlockCipher<K>) {
+        tests.push_back(testProperty("XTSMatchesTextbook", &xtsMatchesTextbook<K>));
+        tests.push_back(testProperty("XTSRoundTrip", &xtsRoundTrip<K>));
+    }
+    return groups;
 }
 
 // The witness only selects the cipher type.
