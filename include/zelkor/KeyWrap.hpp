@@ -70,11 +70,11 @@ ZELKOR_DETAIL_KEYWRAP_OWN(kwpUnwrap)
 #undef ZELKOR_DETAIL_KEYWRAP_OWN
 
 template <class K>
-KeyWrapBlock encryptionOf(const K& key) {
+KeyWrapBlock keyWrapEncryptionOf(const K& key) {
     return [key](const ByteString& b) { return key.encryptBlock(b); };
 }
 template <class K>
-KeyWrapBlock decryptionOf(const K& key) {
+KeyWrapBlock keyWrapDecryptionOf(const K& key) {
     return [key](const ByteString& b) { return key.decryptBlock(b); };
 }
 
@@ -92,10 +92,10 @@ KeyWrapBlock decryptionOf(const K& key) {
         }                                                                                                       \
     }
 
-ZELKOR_KEYWRAP_OPERATION(kwWrap, ByteString, kwWrapWith, encryptionOf)
-ZELKOR_KEYWRAP_OPERATION(kwUnwrap, std::optional<ByteString>, kwUnwrapWith, decryptionOf)
-ZELKOR_KEYWRAP_OPERATION(kwpWrap, ByteString, kwpWrapWith, encryptionOf)
-ZELKOR_KEYWRAP_OPERATION(kwpUnwrap, std::optional<ByteString>, kwpUnwrapWith, decryptionOf)
+ZELKOR_KEYWRAP_OPERATION(kwWrap, ByteString, kwWrapWith, keyWrapEncryptionOf)
+ZELKOR_KEYWRAP_OPERATION(kwUnwrap, std::optional<ByteString>, kwUnwrapWith, keyWrapDecryptionOf)
+ZELKOR_KEYWRAP_OPERATION(kwpWrap, ByteString, kwpWrapWith, keyWrapEncryptionOf)
+ZELKOR_KEYWRAP_OPERATION(kwpUnwrap, std::optional<ByteString>, kwpUnwrapWith, keyWrapDecryptionOf)
 
 #undef ZELKOR_KEYWRAP_OPERATION
 
@@ -124,8 +124,8 @@ public:
 
     ByteString wrap(const ByteString& keyData) const {
         if constexpr (inverse) {
-            return padded ? detail::kwpWrapWith(detail::decryptionOf(key_), keyData)
-                          : detail::kwWrapWith(detail::decryptionOf(key_), keyData);
+            return padded ? detail::kwpWrapWith(detail::keyWrapDecryptionOf(key_), keyData)
+                          : detail::kwWrapWith(detail::keyWrapDecryptionOf(key_), keyData);
         } else {
             return padded ? kwpWrap(key_, keyData) : kwWrap(key_, keyData);
         }
@@ -133,8 +133,8 @@ public:
 
     std::optional<ByteString> unwrap(const ByteString& wrapped) const {
         if constexpr (inverse) {
-            return padded ? detail::kwpUnwrapWith(detail::encryptionOf(key_), wrapped)
-                          : detail::kwUnwrapWith(detail::encryptionOf(key_), wrapped);
+            return padded ? detail::kwpUnwrapWith(detail::keyWrapEncryptionOf(key_), wrapped)
+                          : detail::kwUnwrapWith(detail::keyWrapEncryptionOf(key_), wrapped);
         } else {
             return padded ? kwpUnwrap(key_, wrapped) : kwUnwrap(key_, wrapped);
         }

@@ -35,7 +35,7 @@ public:
     std::optional<ByteString> kwUnwrap(const ByteString& wrapped) const
         requires(Fault == KeyWrapFault::KwSkipsIntegrityCheck)
     {
-        auto unwound = detail::keyWrapUnwind(detail::decryptionOf(inner_), wrapped);
+        auto unwound = detail::keyWrapUnwind(detail::keyWrapDecryptionOf(inner_), wrapped);
         if (!unwound) return std::nullopt;
         return unwound->halves;
     }
@@ -48,7 +48,7 @@ public:
             const ByteString b = inner_.decryptBlock(wrapped);
             std::copy(b.begin(), b.begin() + 8, unwound.check.begin());
             unwound.halves = b.drop(8);
-        } else if (auto many = detail::keyWrapUnwind(detail::decryptionOf(inner_), wrapped)) {
+        } else if (auto many = detail::keyWrapUnwind(detail::keyWrapDecryptionOf(inner_), wrapped)) {
             unwound = *many;
         } else {
             return std::nullopt;

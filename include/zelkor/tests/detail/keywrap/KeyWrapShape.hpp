@@ -42,8 +42,8 @@ KeyWrapShape keyWrapShape() {
                            std::nullopt,
                            std::nullopt};
         if constexpr (requires { built->blockCipher(); }) {
-            keyed.encrypt = zelkor::detail::encryptionOf(built->blockCipher());
-            keyed.decrypt = zelkor::detail::decryptionOf(built->blockCipher());
+            keyed.encrypt = zelkor::detail::keyWrapEncryptionOf(built->blockCipher());
+            keyed.decrypt = zelkor::detail::keyWrapDecryptionOf(built->blockCipher());
         }
         return keyed;
     };
