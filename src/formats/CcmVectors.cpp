@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <deque>
 #include <map>
 #include <memory>
 #include <optional>
@@ -96,7 +97,10 @@ private:
             category.name = categoryName_.empty() ? fileName_ : categoryName_;
             category.file = path_;
             category.encrypt = part == &sealed_;
-            category.records = std::make_shared<const std::vector<NistGcmRecord>>(std::move(*part));
+            // The records' fields are views into the file's arena, which
+            // every category of the file keeps alive.
+            auto held = std::make_shared<HeldRecords>(HeldRecords{arena_, std::move(*part)});
+            category.records = std::shared_ptr<const std::vector<NistGcmRecord>>(held, &held->records);
             categories_.push_back(std::move(category));
             part->clear();
         }
@@ -135,22 +139,31 @@ private:
         const std::size_t alen = length("Alen"), plen = length("Plen"), nlen = length("Nlen"), tlen = length("Tlen");
         NistGcmRecord record;
         record.line = recordLine_;
-        record.count = value("Count");
-        record.key = value("Key");
-        record.iv = hexOf("Nonce", nlen);
-        record.aad = hexOf("Adata", alen);
+        record.count = keep(value("Count"));
+        record.key = keep(value("Key"));
+        record.iv = keep(hexOf("Nonce", nlen));
+        record.aad = keep(hexOf("Adata", alen));
         const std::string ct = hexOf("CT", plen + tlen);
-        record.ciphertext = ct.substr(0, 2 * plen);
-        record.tag = ct.substr(2 * plen);
+        record.ciphertext = keep(ct.substr(0, 2 * plen));
+        record.tag = keep(ct.substr(2 * plen));
         const auto result = record_.find("Result");
         if (result != record_.end() && result->second.starts_with("Fail")) {
             record.mustFail = true;
         } else {
-            record.plaintext = hexOf("Payload", plen);
+            record.plaintext = keep(hexOf("Payload", plen));
         }
         (result == record_.end() ? sealed_ : opened_).push_back(std::move(record));
     }
 
+    struct HeldRecords {
+        std::shared_ptr<const std::deque<std::string>> arena;
+        std::vector<NistGcmRecord> records;
+    };
+
+    // A field's text, kept for as long as the records that view it.
+    std::string_view keep(std::string text) { return arena_->emplace_back(std::move(text)); }
+
+    std::shared_ptr<std::deque<std::string>> arena_ = std::make_shared<std::deque<std::string>>();
     std::string path_;
     std::string fileName_;
     std::string categoryName_;
