@@ -20,7 +20,8 @@ namespace {
 
 EVP_KDF* fetchKdf(const char* name) {
     static std::mutex mutex;
-    static std::map<std::string, EVP_KDF*> fetched;
+    // Never destroyed, so the fetched objects stay reachable to the end.
+    static auto& fetched = *new std::map<std::string, EVP_KDF*>;
     const std::lock_guard lock(mutex);
     EVP_KDF*& kdf = fetched[name];
     if (kdf == nullptr) kdf = EVP_KDF_fetch(nullptr, name, nullptr);

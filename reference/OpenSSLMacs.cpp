@@ -18,7 +18,8 @@ namespace {
 // Fetched once per name and kept for the process.
 EVP_MAC* fetchMac(const char* name) {
     static std::mutex mutex;
-    static std::map<std::string, EVP_MAC*> fetched;
+    // Never destroyed, so the fetched objects stay reachable to the end.
+    static auto& fetched = *new std::map<std::string, EVP_MAC*>;
     const std::lock_guard lock(mutex);
     EVP_MAC*& mac = fetched[name];
     if (mac == nullptr) mac = EVP_MAC_fetch(nullptr, name, nullptr);

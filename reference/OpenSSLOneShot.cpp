@@ -16,7 +16,8 @@ namespace {
 // 3); they stay alive until the process ends.
 const EVP_CIPHER* fetched(const std::string& name) {
     static std::mutex lock;
-    static std::map<std::string, EVP_CIPHER*> ciphers;
+    // Never destroyed, so the fetched objects stay reachable to the end.
+    static auto& ciphers = *new std::map<std::string, EVP_CIPHER*>;
     const std::lock_guard<std::mutex> guard(lock);
     EVP_CIPHER*& cipher = ciphers[name];
     if (cipher == nullptr) {
