@@ -104,7 +104,6 @@ TEST(Ccm, EachFaultIsCaught) {
     // A wrong flags byte round-trips: only the known answers and the generic CCM tell.
     EXPECT_NE(failures(tests::ccm_detail::nistTests<CcmAead<WrongTagField>>("KAT_AES_CCM")).size(), 0u);
     EXPECT_NE(failures(tests::ccm_detail::nistTests<CcmAead<WrongLengthField>>("KAT_AES_CCM")).size(), 0u);
-    EXPECT_EQ(failures(tests::makeAeadPropertyTests<CcmAead<WrongTagField>>()), std::vector<std::string>{});
     EXPECT_EQ(failures(tests::makeCCMConformanceTests<WrongTagField>()).size(), 1u);
     EXPECT_EQ(failures(tests::makeCCMConformanceTests<WrongLengthField>()).size(), 1u);
     // A 14-byte nonce gives right answers for 7 to 13: only the undeclared-length case tells.

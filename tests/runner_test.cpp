@@ -242,6 +242,11 @@ std::string verdictsOf(const std::string& output) {
     bool summary = false;
     while (std::getline(lines, line)) {
         summary = summary || line.starts_with("Summary by suite");
+        // A worker's own output (RapidCheck's configuration line) may land
+        // at the start of a verdict line.
+        for (const char* mark : {"[       OK ]", "[  FAILED  ]", "[  SKIPPED ]"}) {
+            if (const auto at = line.find(mark); at != std::string::npos) line.erase(0, at);
+        }
         const bool verdict = line.starts_with("[       OK ]") || line.starts_with("[  FAILED  ]") ||
                              line.starts_with("[  SKIPPED ]");
         // The reproduce line holds a new random seed in each run.
