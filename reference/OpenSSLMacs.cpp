@@ -29,16 +29,16 @@ EVP_MAC* fetchMac(const char* name) {
 
 }  // namespace
 
-ByteString opensslMac(const OpenSSLMacSpec& spec, const ByteString& key, std::span<const ByteString> chunks,
+ByteString opensslMac(const OpenSSLMacSetup& setup, const ByteString& key, std::span<const ByteString> chunks,
                       std::size_t outBytes) {
-    MacCtx ctx(EVP_MAC_CTX_new(fetchMac(spec.mac)));
+    MacCtx ctx(EVP_MAC_CTX_new(fetchMac(setup.mac)));
     if (!ctx) throwOpenSSLError("EVP_MAC_CTX_new");
     std::vector<OSSL_PARAM> params;
-    std::string cipher = spec.cipher != nullptr ? spec.cipher : "";
-    if (spec.cipher != nullptr) {
+    std::string cipher = setup.cipher != nullptr ? setup.cipher : "";
+    if (setup.cipher != nullptr) {
         params.push_back(OSSL_PARAM_construct_utf8_string(OSSL_MAC_PARAM_CIPHER, cipher.data(), 0));
     }
-    std::size_t size = spec.outputBytes;
+    std::size_t size = setup.outputBytes;
     if (size != 0) params.push_back(OSSL_PARAM_construct_size_t(OSSL_MAC_PARAM_SIZE, &size));
     params.push_back(OSSL_PARAM_construct_end());
     // A null key means "keep the previous key" to EVP_MAC_init.
@@ -51,7 +51,7 @@ ByteString opensslMac(const OpenSSLMacSpec& spec, const ByteString& key, std::sp
     std::size_t produced = 0;
     check(EVP_MAC_final(ctx.get(), out.data(), &produced, out.size()), "EVP_MAC_final");
     if (produced != outBytes) {
-        throw OpenSSLError(std::string(spec.mac) + ": EVP_MAC_final produced " + std::to_string(produced) +
+        throw OpenSSLError(std::string(setup.mac) + ": EVP_MAC_final produced " + std::to_string(produced) +
                            " bytes, expected " + std::to_string(outBytes));
     }
     out.resize(outBytes);

@@ -18,7 +18,7 @@ namespace zelkor::reference {
 
 namespace detail {
 
-struct OpenSSLMacSpec {
+struct OpenSSLMacSetup {
     const char* mac;                 // "CMAC", ...
     const char* cipher = nullptr;    // the cipher parameter, if any
     std::size_t outputBytes = 0;     // the output-size parameter, when nonzero
@@ -26,7 +26,7 @@ struct OpenSSLMacSpec {
 
 // The MAC of the concatenated chunks, one EVP_MAC_update per chunk; exactly
 // `outBytes` bytes of output expected.
-ByteString opensslMac(const OpenSSLMacSpec& spec, const ByteString& key, std::span<const ByteString> chunks,
+ByteString opensslMac(const OpenSSLMacSetup& setup, const ByteString& key, std::span<const ByteString> chunks,
                       std::size_t outBytes);
 
 }  // namespace detail
