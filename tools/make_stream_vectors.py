@@ -88,10 +88,10 @@ CHACHA20 = [
     ("RFC 8439 2.4.2: encryption", KEY_00_1F, bytes.fromhex("000000000000004a00000000"), 1, SUNSCREEN,
      "6e2e359a2568f98041ba0728dd0d6981"),
     ("RFC 8439 A.1 test vector 1", bytes(32), bytes(12), 0, bytes(64), "76b8e0ada0f13d90405d6ae55386bd28"),
-    ("RFC 8439 A.1 test vector 2", bytes(32), bytes(12), 1, bytes(64), None),
-    ("RFC 8439 A.1 test vector 3", bytes(31) + b"\x01", bytes(12), 1, bytes(64), None),
-    ("RFC 8439 A.1 test vector 4", b"\x00\xff" + bytes(30), bytes(12), 2, bytes(64), None),
-    ("RFC 8439 A.1 test vector 5", bytes(32), bytes(11) + b"\x02", 0, bytes(64), None),
+    ("RFC 8439 A.1 test vector 2", bytes(32), bytes(12), 1, bytes(64), "9f07e7be5551387a98ba977c732d080d"),
+    ("RFC 8439 A.1 test vector 3", bytes(31) + b"\x01", bytes(12), 1, bytes(64), "3aeb5224ecf849929b9d828db1ced4dd"),
+    ("RFC 8439 A.1 test vector 4", b"\x00\xff" + bytes(30), bytes(12), 2, bytes(64), "72d54dfbf12ec44b362692df94137f32"),
+    ("RFC 8439 A.1 test vector 5", bytes(32), bytes(11) + b"\x02", 0, bytes(64), "c2c64d378cd536374ae204b9ef933fcd"),
 ]
 
 HCHACHA_KEY = KEY_00_1F
