@@ -91,6 +91,20 @@ using OpenSSLCmacAes128 = OpenSSLMac<OpenSSLCmacAesTraits<128>>;
 using OpenSSLCmacAes192 = OpenSSLMac<OpenSSLCmacAesTraits<192>>;
 using OpenSSLCmacAes256 = OpenSSLMac<OpenSSLCmacAesTraits<256>>;
 
+// CMAC over OpenSSL's three-key TDES: 24-byte keys, tags of 4 to 8 bytes.
+struct OpenSSLCmacTdesTraits {
+    static constexpr const char* name = "CMAC-TDES";
+    static constexpr const char* mac = "CMAC";
+    static constexpr const char* cipher = "DES-EDE3-CBC";
+    static constexpr int tagBits = 64;
+    static constexpr std::size_t sizeParam = 0;
+    static constexpr bool tagDependsOnLength = false;
+    static bool acceptsKey(std::size_t bytes) { return bytes == 24; }
+    static bool acceptsTag(std::size_t bytes) { return bytes >= 4 && bytes <= 8; }
+};
+
+using OpenSSLCmacTdes = OpenSSLMac<OpenSSLCmacTdesTraits>;
+
 // Poly1305 as a one-time MAC: a 32-byte key (r, then s), 16-byte tags only.
 struct OpenSSLPoly1305Traits {
     static constexpr const char* name = "Poly1305";

@@ -48,7 +48,7 @@ using AES256KWPInverse = OpenSSLKeyWrap<256, KeyWrapPadding::Padded, KeyWrapDire
 
 #define ZELKOR_REFERENCE_MACS(X)                                                                                 \
     X(OpenSSLCmacAes128) X(OpenSSLCmacAes192) X(OpenSSLCmacAes256) X(OpenSSLKmac128) X(OpenSSLKmac256)          \
-    X(OpenSSLPoly1305) X(OpenSSLSipHash24)
+    X(OpenSSLPoly1305) X(OpenSSLSipHash24) X(OpenSSLCmacTdes)
 #define ZELKOR_REFERENCE_KDFS(X)                                                                                 \
     X(OpenSSLHkdfSha1) X(OpenSSLHkdfSha256) X(OpenSSLHkdfSha384) X(OpenSSLHkdfSha512) X(OpenSSLPbkdf2Sha1)      \
     X(OpenSSLPbkdf2Sha224) X(OpenSSLPbkdf2Sha256) X(OpenSSLPbkdf2Sha384) X(OpenSSLPbkdf2Sha512)

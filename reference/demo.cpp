@@ -76,6 +76,7 @@ std::vector<Test> allSuites() {
         testGroup("ChaCha20_libsodium", makeAllTests<ref::SodiumChaCha20>(Algorithm::ChaCha20)),
         testGroup("XChaCha20_libsodium", makeAllTests<ref::SodiumXChaCha20>(Algorithm::XChaCha20)),
         testGroup("TDES", makeAllTests<ref::TDES3>(Algorithm::TDES)),
+        testGroup("TDES_CMAC", makeAllTests<ref::OpenSSLCmacTdes>(Algorithm::TDES_CMAC)),
     };
     appendKeyWraps(suites);
     // OpenSSL 3.0 squeezes once: the split-squeeze properties run on libgcrypt's

@@ -55,17 +55,19 @@ constexpr AlgorithmRow keyWrap(Algorithm algorithm, std::string_view name, int k
             prefix, {}, None, {}, {}, {}, {}, false, {}, wycheproof};
 }
 
-// An XOF of the given rate with NIST's files, the Monte Carlo file among them.
+// An XOF of the given rate with NIST's files, the Monte Carlo file among them,
+// and long-message records under its name.
 constexpr AlgorithmRow xof(Algorithm algorithm, std::string_view name, int rate, std::string_view monteFile) {
     return {algorithm, name, PrimitiveKind::Xof, 0, rate, {0, 0, 0}, 0, 0, NistXof, "KAT_SHAKE", name, monteFile,
-            None, {}, {}, {}, {}, false, {}, {}};
+            None, {}, {}, {}, {}, false, name, {}};
 }
 
 // A MAC over a block cipher (CMAC): its tag, block and key, its records
-// under Test/KAT_CMAC and its Wycheproof file.
+// under Test/KAT_CMAC and its Wycheproof file. The tag is a whole block.
 constexpr AlgorithmRow cmac(Algorithm algorithm, std::string_view name, int keyBits, std::string_view filePrefix,
-                            std::string_view wycheproof) {
-    return {algorithm, name, PrimitiveKind::Mac, 128, 128, {keyBits, 0, 0}, 0, 16, MacRecords, "KAT_CMAC",
+                            std::string_view wycheproof, int blockBits = 128) {
+    return {algorithm, name, PrimitiveKind::Mac, blockBits, blockBits, {keyBits, 0, 0}, 0,
+            static_cast<std::size_t>(blockBits / 8), MacRecords, "KAT_CMAC",
             filePrefix, {}, None, {}, {}, {}, {}, false, {}, wycheproof};
 }
 
@@ -97,7 +99,7 @@ constexpr AlgorithmRow tdes() {
 }
 
 // The table. Its order is the order of the Algorithm values.
-constexpr std::array<AlgorithmRow, 57> kTable{{
+constexpr auto kTable = std::to_array<AlgorithmRow>({
     {MD5, "MD5", PrimitiveKind::Digest, 128, 512, {0, 0, 0}, 0, 0, Md5, "KAT_MD5", {}, {}, None, {}, "MD5", {}, {},
      false, "MD5", {}},
     digest(SHA1, "SHA1", 160, 512, "KAT_SHA", LastThreeDigests, "SHA1Monte.rsp", "SHA1", "SHA1",
@@ -171,7 +173,8 @@ constexpr std::array<AlgorithmRow, 57> kTable{{
     mac(KMAC128, "KMAC128", 256, 1344, 256, "KAT_KMAC", "kmac128", "kmac128_no_customization_test.json"),
     mac(KMAC256, "KMAC256", 512, 1088, 256, "KAT_KMAC", "kmac256", "kmac256_no_customization_test.json"),
     tdes(),
-}};
+    cmac(TDES_CMAC, "TDES_CMAC", 192, "nist-800-38b-3des", {}, 64),
+});
 
 constexpr bool tableInEnumOrder() {
     for (std::size_t i = 0; i < kTable.size(); ++i) {

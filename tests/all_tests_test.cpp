@@ -209,6 +209,7 @@ std::vector<Node> fromTable(Algorithm algorithm) {
     case Algorithm::KMAC128: return makeAllTests<OpenSSLKmac128>(algorithm);
     case Algorithm::KMAC256: return makeAllTests<OpenSSLKmac256>(algorithm);
     case Algorithm::TDES: return makeAllTests<TDES3>(algorithm);
+    case Algorithm::TDES_CMAC: return makeAllTests<OpenSSLCmacTdes>(algorithm);
     }
     return {};
 }

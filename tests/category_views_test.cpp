@@ -15,6 +15,7 @@
 #include "support/DataDir.hpp"
 #include "zelkor/tests/ParseNistKATs.hpp"
 #include "zelkor/tests/detail/formats/CategoryViews.hpp"
+#include "zelkor/tests/detail/formats/KATLines.hpp"
 #include "zelkor/tests/detail/formats/ShaRecords.hpp"
 #include "zelkor/tests/detail/formats/VectorDirectory.hpp"
 #include "zelkor/tests/detail/formats/VectorFileViews.hpp"
@@ -38,6 +39,12 @@ std::vector<Category> owned(const std::vector<CategoryView>& views) {
     return out;
 }
 
+// The reader that takes the text line by line into strings, which shares no
+// code with the views' splitting.
+std::vector<Category> lineByLine(std::string_view key, std::string_view text) {
+    return zelkor::tests::getCategories(key, zelkor::tests::detail::splitAndCleanLines(text));
+}
+
 TEST(CategoryViews, PlainFieldsAreViewsOfTheTextAndNothingIsRewritten) {
     const std::string text = "# note\r\n[L = 20]\r\n[ENCRYPT]\r\n\r\nCOUNT = 0\r\nKEY = 0011\r\nCOUNT = 1\r\n"
                              "  PT=ff  \r\nFAIL\r\n";
@@ -53,7 +60,7 @@ TEST(CategoryViews, PlainFieldsAreViewsOfTheTextAndNothingIsRewritten) {
     ASSERT_EQ(views[0].records.size(), 2u);
     EXPECT_EQ(views[0].records[0].line, 5u);
     EXPECT_EQ(views[0].records[1].line, 7u);
-    EXPECT_EQ(owned(views), parseCategories("COUNT", text));
+    EXPECT_EQ(owned(views), lineByLine("COUNT", text));
 }
 
 // Each of these needs a rewrite; two in a row check that the first survives
@@ -64,7 +71,7 @@ TEST(CategoryViews, RewrittenFieldsGoToTheArenaAndReadAsTheStrings) {
     std::deque<std::string> rewritten;
     const auto views = parseCategoryViews("K", text, rewritten);
     EXPECT_FALSE(rewritten.empty());
-    const auto expected = parseCategories("K", text);
+    const auto expected = lineByLine("K", text);
     EXPECT_EQ(owned(views), expected);
     ASSERT_EQ(views.size(), 1u);
     EXPECT_EQ(views[0].properties[0].name, "A1");
@@ -78,6 +85,17 @@ TEST(CategoryViews, RewrittenFieldsGoToTheArenaAndReadAsTheStrings) {
         for (const std::string& piece : rewritten) stored = stored || within(field.name, piece);
         EXPECT_TRUE(stored) << field.name;
     }
+}
+
+// Lines at the edges of the one-pass split of "name = value" lines (spaces,
+// CRs, a vertical tab, a non-ASCII letter, "=" in the value, no LF at the
+// end) read as the line-by-line reader reads them.
+TEST(CategoryViews, OnePassSplitAgreesWithTheLineByLineReader) {
+    const std::string text = "C = 0\nA=1\nB =2 \r\nD= 3\r\r\nE = 4 5\nF = \xC3\xA9\nG\xC3\xA9 = 6\nH = 7\x0b\n"
+                             "I == 8\nJ = 9 \r x\nK = a\r\rb\nC = 1\nL =\nM = ab=cd\n=5\nN\t= 1\nO = 2";
+    std::deque<std::string> rewritten;
+    EXPECT_EQ(owned(parseCategoryViews("C", text, rewritten)), lineByLine("C", text));
+    EXPECT_EQ(parseCategories("C", text), lineByLine("C", text));
 }
 
 // A fresh data directory with Test/KAT_X holding one file.

@@ -69,6 +69,25 @@ TEST(Xofs, Sha3PaddingIsCaught) {
               (std::vector<std::string>{"Known answers", "Monte Carlo"}));
 }
 
+// The long-message cases absorb the repeated pattern in chunks and then
+// contiguously and compare the first bytes squeezed; a small record here.
+TEST(Xofs, LongMessageCasesCompareWhatIsSqueezedAfterAbsorbingBothWays) {
+    testsupport::ScopedDataDir dataDir(testsupport::fixturesDir() + "/long/xof");
+    testsupport::ScopedEnvVariable longRuns("zelkor_tests_long", "1");
+    const auto kinds = [](std::vector<tests::Test> tree) {
+        std::vector<testsupport::Outcome::Kind> out;
+        for (const auto& report : testsupport::runAll(tree)) out.push_back(report.outcome.kind);
+        return out;
+    };
+    using Kind = testsupport::Outcome::Kind;
+    EXPECT_EQ(kinds(tests::makeCheckTests<reference::OpenSSLShake128>(tests::CheckKind::LongMessages,
+                                                                     Algorithm::SHAKE128)),
+              std::vector<Kind>{Kind::Passed});
+    EXPECT_EQ(kinds(tests::makeCheckTests<mutants::Shake128WithSha3Padding>(tests::CheckKind::LongMessages,
+                                                                           Algorithm::SHAKE128)),
+              std::vector<Kind>{Kind::AssertionFailed});
+}
+
 TEST(Xofs, RowsRefuseTypesOfAnotherRate) {
     EXPECT_THROW((void)tests::makeAllTests<reference::OpenSSLShake128>(Algorithm::SHAKE256), std::invalid_argument);
 }

@@ -179,3 +179,36 @@ def nettle_repeated(name, pattern, times):
             update(ctx, size, buf)
     getattr(lib, "nettle_%s_digest" % alg)(ctx, ctypes.c_size_t(_STREAM_SIZE[alg]), out)
     return out.raw
+
+
+# --- Streaming XOFs ----------------------------------------------------------
+
+# Name as the vector files write it -> (hashlib's name, libgcrypt's number).
+STREAM_XOFS = {"SHAKE128": ("shake_128", 316), "SHAKE256": ("shake_256", 317)}
+
+
+def hashlib_xof_repeated(name, pattern, times, out_bytes):
+    h = hashlib.new(STREAM_XOFS[name][0])
+    for piece, count in repeated_pieces(pattern, times):
+        for _ in range(count):
+            h.update(piece)
+    return h.digest(out_bytes)
+
+
+def gcrypt_xof_repeated(name, pattern, times, out_bytes):
+    lib = Gcrypt().lib
+    algo = STREAM_XOFS[name][1]
+    hd = ctypes.c_void_p()
+    if lib.gcry_md_open(ctypes.byref(hd), algo, 0):
+        raise RuntimeError("libgcrypt md_open failed for " + name)
+    try:
+        for piece, count in repeated_pieces(pattern, times):
+            buf, size = _buf(piece), ctypes.c_size_t(len(piece))
+            for _ in range(count):
+                lib.gcry_md_write(hd, buf, size)
+        out = ctypes.create_string_buffer(out_bytes)
+        if lib.gcry_md_extract(hd, algo, out, ctypes.c_size_t(out_bytes)):
+            raise RuntimeError("libgcrypt md_extract failed for " + name)
+        return out.raw
+    finally:
+        lib.gcry_md_close(hd)

@@ -1,8 +1,10 @@
 #!/usr/bin/env python3
 """Install Test/KAT_LONG/LongMessages.rsp: for every digest, a message of
-1 GiB (2^33 bits) and one of 5 GiB + 1 byte, each a short pattern repeated.
+1 GiB (2^33 bits) and one of 5 GiB + 1 byte, each a short pattern repeated;
+and Test/KAT_LONG/LongXofMessages.rsp: the same two messages for SHAKE128 and
+SHAKE256, squeezed to 32 and 64 bytes, computed by hashlib and by libgcrypt.
 
-Usage: tools/make_long_vectors.py [JOBS]
+Usage: tools/make_long_vectors.py [JOBS] [--xof-only]
 
 Each digest is computed twice, by Python's hashlib (OpenSSL) and by nettle
 (through ctypes), streaming the repetitions; the two must agree, and the
@@ -24,6 +26,8 @@ from vecfile import check  # noqa: E402
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 OUT_DIR = os.path.join(ROOT, "data", "Test", "KAT_LONG")
 FILE_NAME = "LongMessages.rsp"
+XOF_FILE_NAME = "LongXofMessages.rsp"
+XOF_OUTPUT_BYTES = {"SHAKE128": 32, "SHAKE256": 64}
 
 # 2^33 bits: a length kept in a 32-bit bit counter wraps to 0.
 GIB_PATTERN = b"abcdefghbcdefghicdefghijdefghijkefghijklfghijklmghijklmnhijklmno"
@@ -43,20 +47,49 @@ PUBLISHED_GIB = {
 }
 
 IMPLEMENTATIONS = {"hashlib": cryptolibs.hashlib_repeated, "nettle": cryptolibs.nettle_repeated}
+XOF_IMPLEMENTATIONS = {"hashlib": cryptolibs.hashlib_xof_repeated, "libgcrypt": cryptolibs.gcrypt_xof_repeated}
 
 
 def compute(task):
     impl, name, index = task
     pattern, times = MESSAGES[index]
+    if name in XOF_OUTPUT_BYTES:
+        return task, XOF_IMPLEMENTATIONS[impl](name, pattern, times, XOF_OUTPUT_BYTES[name]).hex()
     return task, IMPLEMENTATIONS[impl](name, pattern, times).hex()
 
 
+def write_xof_file(digests):
+    out = ["# Long messages for XOFs: Pattern (hex) repeated Repeat times, as in\n"
+           "# LongMessages.rsp; MD is the first 32 (SHAKE128) or 64 (SHAKE256) bytes\n"
+           "# squeezed, from Python's hashlib (OpenSSL), checked with libgcrypt.\n"]
+    for name in XOF_OUTPUT_BYTES:
+        out.append("\n[Algorithm = %s]\n" % name)
+        for i, (pattern, times) in enumerate(MESSAGES):
+            md = digests[("hashlib", name, i)]
+            check(md == digests[("libgcrypt", name, i)], "%s message %d: hashlib and libgcrypt disagree" % (name, i))
+            out.append("\nPattern = %s\nRepeat = %d\nMD = %s\n" % (pattern.hex(), times, md))
+    data = "".join(out).encode()
+    vecfile.write_if_changed(os.path.join(OUT_DIR, XOF_FILE_NAME), data)
+    recs = vecfile.records(data, "Pattern", ["Pattern", "Repeat", "MD"])
+    check(len(recs) == 2 * len(XOF_OUTPUT_BYTES), "%s: %d records" % (XOF_FILE_NAME, len(recs)))
+    print("KAT_LONG %s: %d records" % (XOF_FILE_NAME, len(recs)))
+
+
 def main(argv):
+    xof_only = "--xof-only" in argv
+    argv = [a for a in argv if a != "--xof-only"]
     jobs = int(argv[1]) if len(argv) > 1 else 2
-    tasks = [(impl, name, i) for name in cryptolibs.STREAM_DIGESTS for i in range(len(MESSAGES))
-             for impl in IMPLEMENTATIONS]
+    tasks = [(impl, name, i) for name in XOF_OUTPUT_BYTES for i in range(len(MESSAGES)) for impl in XOF_IMPLEMENTATIONS]
+    if not xof_only:
+        tasks += [(impl, name, i) for name in cryptolibs.STREAM_DIGESTS for i in range(len(MESSAGES))
+                  for impl in IMPLEMENTATIONS]
     with multiprocessing.Pool(jobs) as pool:
         digests = dict(pool.imap_unordered(compute, tasks))
+    write_xof_file(digests)
+    vecfile.check_dir_contents(OUT_DIR, [FILE_NAME, XOF_FILE_NAME])
+    if xof_only:
+        print("all checks passed")
+        return
     out = ["# Long messages: Pattern (hex) repeated Repeat times; the message of the\n"
            "# first record of each digest is 1 GiB (2^33 bits), the second 5 GiB + 1\n"
            "# byte. MD from Python's hashlib (OpenSSL), checked with nettle; the\n"
@@ -71,7 +104,6 @@ def main(argv):
             out.append("\nPattern = %s\nRepeat = %d\nMD = %s\n" % (pattern.hex(), times, md))
     data = "".join(out).encode()
     vecfile.write_if_changed(os.path.join(OUT_DIR, FILE_NAME), data)
-    vecfile.check_dir_contents(OUT_DIR, [FILE_NAME])
     recs = vecfile.records(data, "Pattern", ["Pattern", "Repeat", "MD"])
     check(len(recs) == 2 * len(cryptolibs.STREAM_DIGESTS), "%s: %d records" % (FILE_NAME, len(recs)))
     print("KAT_LONG %s: %d records" % (FILE_NAME, len(recs)))

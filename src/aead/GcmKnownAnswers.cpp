@@ -267,7 +267,8 @@ std::vector<NistGcmCategoryData> loadNistGcm(int keyBits, detail::VectorUsage& u
 }
 
 std::vector<WycheproofGcmCase> loadWycheproofGcm(int keyBits, detail::VectorUsage& usage) {
-    const detail::WycheproofFile file = detail::readWycheproofFile(usage.directory());
+    const std::shared_ptr<const detail::WycheproofFile> shared = detail::readWycheproofFile(usage.directory());
+    const detail::WycheproofFile& file = *shared;
     usage.addFile(file.testCount());
     const std::string fileName(detail::fileNameOf(file.path));
     std::vector<WycheproofGcmCase> out;

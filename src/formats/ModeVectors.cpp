@@ -236,7 +236,8 @@ LoadedModeVectors loadWycheproof(std::string_view fileName, std::size_t keyBytes
     LoadedModeVectors out;
     const std::string path = detail::wycheproofPath(fileName);
     out.usage = std::make_shared<detail::VectorUsage>(path);
-    const detail::WycheproofFile file = detail::readWycheproofFile(path);
+    const std::shared_ptr<const detail::WycheproofFile> shared = detail::readWycheproofFile(path);
+    const detail::WycheproofFile& file = *shared;
     out.usage->addFile(file.testCount());
     for (const detail::WycheproofGroup& group : file.groups) {
         for (const detail::WycheproofTest& test : group.tests) {

@@ -132,25 +132,31 @@ std::string_view withoutCarriageReturns(std::string_view line, std::string& buff
 // before `text` on entry and of its last line on return.
 // With `keepInnerCRs`, a CR is only cut off the end of a line; the caller
 // removes any others itself.
+template <bool keepInnerCRs, class OnLine>
+void cleanLine(std::string_view line, std::size_t lineNumber, std::string& withoutCR, OnLine&& onLine) {
+    if (line.empty() || line.front() == '#' || isWhitespaceOnly(line)) return;
+    if constexpr (keepInnerCRs) {
+        while (line.back() == '\r') line.remove_suffix(1);
+        onLine(line, lineNumber);
+    } else {
+        onLine(withoutCarriageReturns(line, withoutCR), lineNumber);
+    }
+}
+
+// The offset of the LF that ends the line starting at `pos`, or text.size().
+std::size_t lineEnd(std::string_view text, std::size_t pos) {
+    const void* lf = std::memchr(text.data() + pos, '\n', text.size() - pos);
+    return lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - text.data()) : text.size();
+}
+
 template <bool keepInnerCRs = false, class OnLine>
 void forEachCleanLine(std::string_view text, std::size_t& lineNumber, OnLine&& onLine) {
     std::string withoutCR;
     std::size_t pos = 0;
     while (pos < text.size()) {
-        const void* lf = std::memchr(text.data() + pos, '\n', text.size() - pos);
-        const std::size_t end = lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - text.data())
-                                   : text.size();
-        const std::string_view line = text.substr(pos, end - pos);
+        const std::size_t end = lineEnd(text, pos);
+        cleanLine<keepInnerCRs>(text.substr(pos, end - pos), ++lineNumber, withoutCR, onLine);
         pos = end + 1;
-        ++lineNumber;
-        if (line.empty() || line.front() == '#' || isWhitespaceOnly(line)) continue;
-        if constexpr (keepInnerCRs) {
-            std::string_view kept = line;
-            while (kept.back() == '\r') kept.remove_suffix(1);
-            onLine(kept, lineNumber);
-        } else {
-            onLine(withoutCarriageReturns(line, withoutCR), lineNumber);
-        }
     }
 }
 
@@ -444,16 +450,27 @@ public:
         } else {
             addBody(line, lineNumber);
         }
-        if (onMalformed_ && malformed_ && sawRecord_ && !reported_) {
-            reported_ = true;
-            onMalformed_(malformed_->first, malformed_->second);
-        }
+        reportMalformation();
+    }
+
+    // A sound body line (see soundBodyLine), already split.
+    void addSound(detail::FieldView field, std::size_t lineNumber) {
+        addField(field, lineNumber, true);
+        reportMalformation();
     }
 
     std::vector<detail::CategoryView> finish() && { return std::move(categories_); }
 
 private:
     enum class Run { None, Header, Body };
+
+    // Once, when a record has been seen: the first line that is not name=value.
+    void reportMalformation() {
+        if (onMalformed_ && malformed_ && sawRecord_ && !reported_) {
+            reported_ = true;
+            onMalformed_(malformed_->first, malformed_->second);
+        }
+    }
 
     std::string_view kept(std::string_view view) {
         const auto* begin = text_.data();
@@ -491,10 +508,15 @@ private:
     }
 
     void addBody(std::string_view line, std::size_t lineNumber) {
-        if (run_ == Run::None) openCategory();
-        run_ = Run::Body;
         const detail::FieldView field = bodyFieldView(line, nameBuffer_, valueBuffer_);
         noteMalformation(line, false, field.name, lineNumber);
+        addField(field, lineNumber, false);
+    }
+
+    // `inText`: name and value are views into the text, kept as they are.
+    void addField(detail::FieldView field, std::size_t lineNumber, bool inText) {
+        if (run_ == Run::None) openCategory();
+        run_ = Run::Body;
         detail::CategoryView& category = categories_.back();
         if (field.name == recordKey_) {
             sawRecord_ = true;
@@ -509,7 +531,7 @@ private:
                 }
             }
         }
-        category.fields.push_back({kept(field.name), kept(field.value)});
+        category.fields.push_back(inText ? field : detail::FieldView{kept(field.name), kept(field.value)});
         ++category.records.back().count;
     }
 
@@ -525,6 +547,32 @@ private:
     Run run_ = Run::None;
     std::string nameBuffer_, valueBuffer_, crBuffer_;
 };
+
+// Most lines of a vector file are "Name = value" with nothing to remove
+// inside either: such a line, starting at `pos` with a plain byte that is
+// neither '#' nor '[', is split in one pass that also finds its end. None for
+// any other line (whitespace or a non-ASCII byte inside a name or value, no
+// '=', anything after the value but spaces and CRs), which takes the
+// general path: the two agree wherever this one answers.
+struct SoundLine {
+    detail::FieldView field;
+    std::size_t next;  // where the next line starts
+};
+std::optional<SoundLine> soundBodyLine(std::string_view text, std::size_t pos) {
+    std::size_t i = skipSurelyPlain(text, pos, true);
+    while (i < text.size() && kNameStops[byteAt(text, i)] == kPlain) ++i;
+    const std::size_t nameEnd = i;
+    while (i < text.size() && text[i] == ' ') ++i;
+    if (i == text.size() || text[i] != '=') return std::nullopt;
+    ++i;
+    while (i < text.size() && text[i] == ' ') ++i;
+    const std::size_t valueStart = i;
+    i = firstStop(text, i);
+    const std::size_t valueEnd = i;
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\r')) ++i;
+    if (i < text.size() && text[i] != '\n') return std::nullopt;
+    return SoundLine{{text.substr(pos, nameEnd - pos), text.substr(valueStart, valueEnd - valueStart)}, i + 1};
+}
 
 }  // namespace
 
@@ -572,9 +620,23 @@ std::vector<CategoryView> parseCategoryViews(std::string_view recordKey, std::st
                                              std::deque<std::string>& rewritten, const RepeatedNameHandler& onRepeat,
                                              const MalformedLineHandler& onMalformed) {
     CategoryViewBuilder builder(recordKey, text, rewritten, onRepeat, onMalformed);
+    const auto add = [&](std::string_view line, std::size_t number) { builder.add(line, number); };
+    std::string withoutCR;
     std::size_t lineNumber = 0;
-    forEachCleanLine<true>(text, lineNumber,
-                           [&](std::string_view line, std::size_t number) { builder.add(line, number); });
+    for (std::size_t pos = 0; pos < text.size();) {
+        ++lineNumber;
+        const unsigned first = byteAt(text, pos);
+        if (kNameStops[first] == kPlain && first != '#' && first != '[') {
+            if (const std::optional<SoundLine> sound = soundBodyLine(text, pos)) {
+                builder.addSound(sound->field, lineNumber);
+                pos = sound->next;
+                continue;
+            }
+        }
+        const std::size_t end = lineEnd(text, pos);
+        cleanLine<true>(text.substr(pos, end - pos), lineNumber, withoutCR, add);
+        pos = end + 1;
+    }
     return std::move(builder).finish();
 }
 

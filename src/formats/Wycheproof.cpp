@@ -1,7 +1,12 @@
 #include "zelkor/tests/detail/formats/Wycheproof.hpp"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cctype>
+#include <ctime>
+#include <deque>
+#include <mutex>
 #include <iterator>
 #include <limits>
 #include <nlohmann/json.hpp>
@@ -432,7 +437,55 @@ WycheproofFile parseWycheproof(std::string_view text, const std::string& path) {
     return Converter(text, path).file(root);
 }
 
-WycheproofFile readWycheproofFile(const std::string& path) { return parseWycheproof(readVectorFileText(path), path); }
+namespace {
+
+// What identifies the file's content for the cache: device, inode, size and
+// times. Empty when the file cannot be examined or changed in the last two
+// seconds, too recently for a later change to be sure to show in its times.
+std::string settledIdentity(const std::string& path) {
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0) return {};
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    for (const timespec& t : {status.st_mtim, status.st_ctim}) {
+        if (t.tv_sec >= now.tv_sec - 2) return {};
+    }
+    std::string identity = path;
+    for (const long long field : {static_cast<long long>(status.st_dev), static_cast<long long>(status.st_ino),
+                                  static_cast<long long>(status.st_size), static_cast<long long>(status.st_mtim.tv_sec),
+                                  static_cast<long long>(status.st_mtim.tv_nsec),
+                                  static_cast<long long>(status.st_ctim.tv_sec),
+                                  static_cast<long long>(status.st_ctim.tv_nsec)}) {
+        identity += ' ' + std::to_string(field);
+    }
+    return identity;
+}
+
+}  // namespace
+
+std::shared_ptr<const WycheproofFile> readWycheproofFile(const std::string& path) {
+    struct Entry {
+        std::string identity;
+        std::shared_ptr<const WycheproofFile> file;
+    };
+    constexpr std::size_t kKept = 4;
+    static std::mutex lock;
+    static std::deque<Entry> kept;  // the most recent first
+    const std::string before = settledIdentity(path);
+    if (!before.empty()) {
+        const std::lock_guard<std::mutex> guard(lock);
+        for (const Entry& entry : kept) {
+            if (entry.identity == before) return entry.file;
+        }
+    }
+    auto file = std::make_shared<const WycheproofFile>(parseWycheproof(readVectorFileText(path), path));
+    if (!before.empty() && settledIdentity(path) == before) {
+        const std::lock_guard<std::mutex> guard(lock);
+        kept.push_front({before, file});
+        if (kept.size() > kKept) kept.pop_back();
+    }
+    return file;
+}
 
 std::string wycheproofPath(std::string_view fileName) {
     return Paths_zelkor_tests::getDataFileName("Wycheproof/" + std::string(fileName));

@@ -33,7 +33,8 @@ std::string about(const detail::WycheproofTest& test, std::size_t tagBytes) {
 WycheproofHmacFile wycheproofHmacTests(std::string_view fileName) {
     const std::string path = detail::wycheproofPath(fileName);
     auto usage = std::make_shared<detail::VectorUsage>(path);
-    const detail::WycheproofFile file = detail::readWycheproofFile(path);
+    const std::shared_ptr<const detail::WycheproofFile> shared = detail::readWycheproofFile(path);
+    const detail::WycheproofFile& file = *shared;
     usage->addFile(file.testCount());
     std::vector<WycheproofHmacTest> out;
     for (const auto& group : file.groups) {

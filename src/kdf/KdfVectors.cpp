@@ -117,7 +117,8 @@ KdfVectors<HkdfVector> hkdfRecords(std::string_view directory, std::string_view 
 KdfVectors<HkdfVector> wycheproofHkdfTests(std::string_view fileName) {
     const std::string path = detail::wycheproofPath(fileName);
     auto usage = std::make_shared<detail::VectorUsage>(path);
-    const detail::WycheproofFile file = detail::readWycheproofFile(path);
+    const std::shared_ptr<const detail::WycheproofFile> shared = detail::readWycheproofFile(path);
+    const detail::WycheproofFile& file = *shared;
     usage->addFile(file.testCount());
     std::vector<HkdfVector> out;
     for (const auto& group : file.groups) {
@@ -175,7 +176,8 @@ KdfVectors<Pbkdf2Vector> pbkdf2Records(std::string_view directory, std::string_v
 KdfVectors<Pbkdf2Vector> wycheproofPbkdf2Tests(std::string_view fileName, std::size_t hashBytes) {
     const std::string path = detail::wycheproofPath(fileName);
     auto usage = std::make_shared<detail::VectorUsage>(path);
-    const detail::WycheproofFile file = detail::readWycheproofFile(path);
+    const std::shared_ptr<const detail::WycheproofFile> shared = detail::readWycheproofFile(path);
+    const detail::WycheproofFile& file = *shared;
     usage->addFile(file.testCount());
     std::vector<Pbkdf2Vector> out;
     for (const auto& group : file.groups) {

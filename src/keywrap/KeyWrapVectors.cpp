@@ -137,7 +137,8 @@ std::vector<Test> nistTests(const KeyWrapShape& shape, std::string_view director
 std::vector<Test> wycheproofTests(const KeyWrapShape& shape, std::string_view fileName) {
     const std::string path = detail::wycheproofPath(fileName);
     auto usage = std::make_shared<detail::VectorUsage>(path);
-    const detail::WycheproofFile file = detail::readWycheproofFile(path);
+    const std::shared_ptr<const detail::WycheproofFile> shared = detail::readWycheproofFile(path);
+    const detail::WycheproofFile& file = *shared;
     usage->addFile(file.testCount());
     std::vector<Test> out;
     const std::string name(detail::baseNameOf(detail::fileNameOf(path)));

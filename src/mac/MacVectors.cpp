@@ -37,6 +37,16 @@ std::string about(const detail::WycheproofTest& test, std::size_t keyBytes, std:
            std::to_string(keyBytes) + " bytes, tagSize " + std::to_string(tagBytes * 8) + " bits";
 }
 
+// KEY, or a TDES key given as KEY1, KEY2 and KEY3 (two-key records repeat
+// KEY1 as KEY3): the three in order.
+template <class Record>
+std::optional<std::string> keyOf(const Record& record) {
+    if (std::optional<std::string> key = lookup(record, "KEY")) return key;
+    const auto first = lookup(record, "KEY1"), second = lookup(record, "KEY2"), third = lookup(record, "KEY3");
+    if (!first || !second || !third) return std::nullopt;
+    return *first + *second + *third;
+}
+
 }  // namespace
 
 MacVectors macRecords(std::string_view directory, std::string_view prefix, const AcceptsLength& acceptsKey,
@@ -51,7 +61,7 @@ MacVectors macRecords(std::string_view directory, std::string_view prefix, const
             const auto& records = file.categories[c].records;
             for (std::size_t r = 0; r < records.size(); ++r) {
                 const std::optional<std::string> count = lookup(records[r], "COUNT");
-                const std::optional<std::string> key = lookup(records[r], "KEY");
+                const std::optional<std::string> key = keyOf(records[r]);
                 std::optional<std::string> message = lookup(records[r], "MESSAGE");
                 if (!message) message = lookup(records[r], "MSG");
                 std::optional<std::string> tag = lookup(records[r], "OUTPUT");
@@ -85,7 +95,8 @@ MacVectors wycheproofMacTests(std::string_view fileName, const AcceptsLength& ac
                               const AcceptsLength& acceptsTag) {
     const std::string path = detail::wycheproofPath(fileName);
     auto usage = std::make_shared<detail::VectorUsage>(path);
-    const detail::WycheproofFile file = detail::readWycheproofFile(path);
+    const std::shared_ptr<const detail::WycheproofFile> shared = detail::readWycheproofFile(path);
+    const detail::WycheproofFile& file = *shared;
     usage->addFile(file.testCount());
     std::vector<MacVector> out;
     for (const auto& group : file.groups) {

@@ -34,6 +34,7 @@ enum class Algorithm {
     Poly1305, SipHash24,
     KMAC128, KMAC256,
     TDES,  // three keys (192 bits) or two (128)
+    TDES_CMAC,
 };
 
 // The algorithm's name as written above, e.g. "SHA512_256".

@@ -239,6 +239,7 @@ std::vector<Test> xofChecks(const AlgorithmRow& row, CheckKind kind) {
         return xof_detail::monteTests(xof_detail::xofShape<X>(), row.knownAnswerDirectory, row.knownAnswerPrefix);
     case CheckKind::Properties: return makeXofPropertyTests<X>();
     case CheckKind::BufferSafety: return makeXofBufferSafetyTests<X>();
+    case CheckKind::LongMessages: return long_detail::makeLongMessageTests<X>(row.longMessages);
     default: break;
     }
     noBuilder(row, kind);

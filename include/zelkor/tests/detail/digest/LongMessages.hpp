@@ -11,6 +11,7 @@
 
 #include "zelkor/ByteString.hpp"
 #include "zelkor/Hash.hpp"
+#include "zelkor/Xof.hpp"
 #include "zelkor/tests/Crypto.hpp"
 #include "zelkor/tests/Test.hpp"
 #include "zelkor/tests/detail/bytes/MappedRepeat.hpp"
@@ -83,9 +84,38 @@ void runLongCase(const std::string& name, std::string_view algorithm, const Long
                       record.origin);
 }
 
+// An XOF's case: the record's MD is the first bytes squeezed after absorbing
+// the message, given in chunks and then contiguously.
+template <Xof X>
+void runLongXofCase(const std::string& name, std::string_view algorithm, const LongRecord& record) {
+    const LongMessage message = longMessage(record, algorithm);
+    requireLongRuns();
+    const ByteString expected = hexStringToBS(record.md);
+    const std::vector<std::size_t> plan = chunkPlan(static_cast<std::size_t>(X::rateLength) / 8);
+    const std::string chunked = "absorbed from chunks of " + chunkPlanText(plan) + " bytes in turn";
+    const std::string prefix = name + " (" + std::to_string(message.length()) + " bytes)";
+    X fromChunks;
+    const ChunkedByteString pieces = ChunkedByteString::repeat(message.pattern, message.times).rechunked(plan);
+    for (const ByteString& chunk : pieces.chunks()) fromChunks.absorb(chunk);
+    const ByteString chunkedOutput = fromChunks.squeeze(expected.size());
+    detail::MappedRepeat contiguous = detail::mapRepeated(message.pattern, message.times);
+    if (!contiguous.bytes) {
+        noteChunkedOnly(name, contiguous.unavailable);
+        assertKnownAnswer(prefix, {{chunked, chunkedOutput}}, expected, record.origin);
+        return;
+    }
+    X whole;
+    whole.absorb(*contiguous.bytes);
+    contiguous = {};  // unmapped before anything else runs
+    const ByteString wholeOutput = whole.squeeze(expected.size());
+    assertKnownAnswer(prefix, {{chunked, chunkedOutput}, {"absorbed contiguously, in one call", wholeOutput}},
+                      expected, record.origin);
+}
+
 // One case per record for `algorithm`, named "Long<algorithm>-<n>" (n from 1),
 // located at its record; "no usable vectors" when there is none.
-template <Hash D>
+template <class P>
+    requires Hash<P> || Xof<P>
 std::vector<Test> makeLongMessageTests(std::string_view algorithm) {
     auto usage = std::make_shared<detail::VectorUsage>(detail::vectorDirectoryPath("KAT_LONG"));
     std::vector<Test> cases;
@@ -94,7 +124,11 @@ std::vector<Test> makeLongMessageTests(std::string_view algorithm) {
         std::string name = "Long" + std::string(algorithm) + "-" + std::to_string(++index);
         CaseOrigin origin = record.origin;
         auto run = [name, algorithm = std::string(algorithm), record = std::move(record)] {
-            runLongCase<D>(name, algorithm, record);
+            if constexpr (Hash<P>) {
+                runLongCase<P>(name, algorithm, record);
+            } else {
+                runLongXofCase<P>(name, algorithm, record);
+            }
         };
         cases.push_back(testCase(name, std::move(run), std::move(origin)));
     }

@@ -8,6 +8,7 @@
 // VectorFileError naming the file and the line.
 
 #include <cstddef>
+#include <memory>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -81,8 +82,11 @@ struct WycheproofFile : WycheproofObject {  // the top-level members other than 
 // Parses the text of a Wycheproof file; `path` names it in errors.
 WycheproofFile parseWycheproof(std::string_view text, const std::string& path);
 
-// Reads and parses the file at `path` (a regular file).
-WycheproofFile readWycheproofFile(const std::string& path);
+// Reads and parses the file at `path` (a regular file). Several rows read
+// the same file one after another (every AES-GCM row reads aes_gcm_test.json):
+// the last few files parsed are kept, and one is parsed again only when its
+// path, size or modification time differs.
+std::shared_ptr<const WycheproofFile> readWycheproofFile(const std::string& path);
 
 // The path of "Wycheproof/<fileName>" in the data directory.
 std::string wycheproofPath(std::string_view fileName);
