@@ -87,6 +87,41 @@ void runRecord(const KeyWrapShape& shape, const KeyWrapRecord& record, const Cas
     }
 }
 
+struct PlacedRecord {
+    KeyWrapRecord record;
+    CaseOrigin origin;
+};
+
+// Runs every record of one NIST file (hundreds each, thousands for a key
+// size): one case per file keeps the run short, and a failing record does
+// not stop the others. The failure says how many failed and shows the first
+// three; records the type cannot take are skipped within the case.
+void runFile(const KeyWrapShape& shape, const std::vector<PlacedRecord>& records) {
+    constexpr std::size_t kShown = 3;
+    std::size_t failures = 0, skipped = 0;
+    std::string shown, skipReason;
+    for (const auto& [record, origin] : records) {
+        std::string message;
+        try {
+            runRecord(shape, record, origin);
+            continue;
+        } catch (const SkipTest& skip) {
+            if (skipped++ == 0) skipReason = skip.what();
+            continue;
+        } catch (const AssertionFailure& failure) {
+            message = failure.what();
+        } catch (const std::exception& error) {
+            message = record.name + " (" + origin.where() + "): threw " + error.what();
+        }
+        if (failures++ < kShown) shown += "\n" + message;
+    }
+    if (failures > 0) {
+        throw AssertionFailure(std::to_string(failures) + " of " + std::to_string(records.size()) +
+                               " records failed; the first:" + shown);
+    }
+    if (skipped == records.size()) throw SkipTest(skipReason + " (every record of the file)");
+}
+
 Test recordCase(const KeyWrapShape& shape, KeyWrapRecord record, CaseOrigin origin) {
     std::string name = record.name;
     return testCase(
@@ -107,6 +142,7 @@ std::vector<Test> nistTests(const KeyWrapShape& shape, std::string_view director
         usage->addFile(file.recordCount());
         const std::string fileName(detail::fileNameOf(file.path));
         const bool encrypt = fileName.find("_AE_") != std::string::npos;
+        std::vector<PlacedRecord> placed;
         for (std::size_t c = 0; c < file.categories.size(); ++c) {
             const auto& records = file.categories[c].records;
             for (std::size_t r = 0; r < records.size(); ++r) {
@@ -126,9 +162,14 @@ std::vector<Test> nistTests(const KeyWrapShape& shape, std::string_view director
                 record.wrapCheck = encrypt && !fail;
                 record.refuse = fail;
                 usage->use();
-                out.push_back(recordCase(shape, std::move(record), file.origin(c, r, usage)));
+                placed.push_back({std::move(record), file.origin(c, r, usage)});
             }
         }
+        if (placed.empty()) continue;
+        CaseOrigin origin = placed.front().origin;
+        origin.records = placed.size();
+        auto shared = std::make_shared<const std::vector<PlacedRecord>>(std::move(placed));
+        out.push_back(testCase(fileName, [shape, shared] { runFile(shape, *shared); }, std::move(origin)));
     }
     detail::requireUsableVectors(out, usage);
     return out;
