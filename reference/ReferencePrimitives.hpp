@@ -3,6 +3,7 @@
 // Every reference primitive: OpenSSL's digests, AES, ChaCha20-Poly1305, MACs and KDFs,
 // nettle's Twofish, libsodium's AEADs.
 
+#include "GcryptAeads.hpp"
 #include "GcryptShake.hpp"
 #include "NettleTwofish.hpp"
 #include "OpenSSLAES.hpp"
@@ -11,6 +12,7 @@
 #include "OpenSSLChaCha20Poly1305.hpp"
 #include "OpenSSLDigests.hpp"
 #include "OpenSSLKeyWrap.hpp"
+#include "OpenSSLOcb.hpp"
 #include "OpenSSLShake.hpp"
 #include "OpenSSLKdfs.hpp"
 #include "OpenSSLMacs.hpp"

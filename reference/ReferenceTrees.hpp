@@ -38,6 +38,10 @@ using AES256KWPInverse = OpenSSLKeyWrap<256, KeyWrapPadding::Padded, KeyWrapDire
 #define ZELKOR_REFERENCE_AEADS(X)                                                                                \
     X(OpenSSLChaCha20Poly1305) X(SodiumChaCha20Poly1305) X(SodiumXChaCha20Poly1305) X(SodiumAES256GCM)          \
     X(GcmAES128) X(GcmAES192) X(GcmAES256) X(OpenSSLAes128Ccm) X(OpenSSLAes192Ccm) X(OpenSSLAes256Ccm)
+// SIV, GCM-SIV, EAX and OCB: a file of their own, compiled beside the one above.
+#define ZELKOR_REFERENCE_MORE_AEADS(X)                                                                           \
+    X(GcryptAes128Siv) X(GcryptAes192Siv) X(GcryptAes256Siv) X(GcryptAes128GcmSiv) X(GcryptAes256GcmSiv)      \
+    X(GcryptAes128Eax) X(GcryptAes192Eax) X(GcryptAes256Eax) X(OpenSSLAes128Ocb)
 
 // Stream ciphers and XOFs.
 #define ZELKOR_REFERENCE_STREAMS(X)                                                                              \
@@ -61,6 +65,7 @@ using AES256KWPInverse = OpenSSLKeyWrap<256, KeyWrapPadding::Padded, KeyWrapDire
 ZELKOR_REFERENCE_DIGESTS(ZELKOR_EXTERN_REFERENCE_TREE)
 ZELKOR_REFERENCE_CIPHERS(ZELKOR_EXTERN_REFERENCE_TREE)
 ZELKOR_REFERENCE_AEADS(ZELKOR_EXTERN_REFERENCE_TREE)
+ZELKOR_REFERENCE_MORE_AEADS(ZELKOR_EXTERN_REFERENCE_TREE)
 ZELKOR_REFERENCE_STREAMS(ZELKOR_EXTERN_REFERENCE_TREE)
 ZELKOR_REFERENCE_KEY_WRAPS(ZELKOR_EXTERN_REFERENCE_TREE)
 ZELKOR_REFERENCE_MACS(ZELKOR_EXTERN_REFERENCE_TREE)

@@ -77,6 +77,15 @@ std::vector<Test> allSuites() {
         testGroup("XChaCha20_libsodium", makeAllTests<ref::SodiumXChaCha20>(Algorithm::XChaCha20)),
         testGroup("TDES", makeAllTests<ref::TDES3>(Algorithm::TDES)),
         testGroup("TDES_CMAC", makeAllTests<ref::OpenSSLCmacTdes>(Algorithm::TDES_CMAC)),
+        testGroup("AES128_SIV", makeAllTests<ref::GcryptAes128Siv>(Algorithm::AES128_SIV)),
+        testGroup("AES192_SIV", makeAllTests<ref::GcryptAes192Siv>(Algorithm::AES192_SIV)),
+        testGroup("AES256_SIV", makeAllTests<ref::GcryptAes256Siv>(Algorithm::AES256_SIV)),
+        testGroup("AES128_GCM_SIV", makeAllTests<ref::GcryptAes128GcmSiv>(Algorithm::AES128_GCM_SIV)),
+        testGroup("AES256_GCM_SIV", makeAllTests<ref::GcryptAes256GcmSiv>(Algorithm::AES256_GCM_SIV)),
+        testGroup("AES128_EAX", makeAllTests<ref::GcryptAes128Eax>(Algorithm::AES128_EAX)),
+        testGroup("AES192_EAX", makeAllTests<ref::GcryptAes192Eax>(Algorithm::AES192_EAX)),
+        testGroup("AES256_EAX", makeAllTests<ref::GcryptAes256Eax>(Algorithm::AES256_EAX)),
+        testGroup("AES128_OCB", makeAllTests<ref::OpenSSLAes128Ocb>(Algorithm::AES128_OCB)),
     };
     appendKeyWraps(suites);
     // OpenSSL 3.0 squeezes once: the split-squeeze properties run on libgcrypt's

@@ -40,6 +40,12 @@ constexpr AlgorithmRow aead(Algorithm algorithm, std::string_view name, int keyB
             katDirectory, {}, {}, None, {}, {}, {}, {}, false, {}, wycheproof};
 }
 
+// The row with a second Wycheproof file.
+constexpr AlgorithmRow withMoreWycheproof(AlgorithmRow row, std::string_view wycheproof) {
+    row.aeadVectors.moreWycheproof = wycheproof;
+    return row;
+}
+
 // A stream cipher of 256-bit keys and 512-bit blocks with its known-answer records.
 constexpr AlgorithmRow stream(Algorithm algorithm, std::string_view name, std::size_t nonceBytes,
                               std::string_view katDirectory) {
@@ -131,10 +137,14 @@ constexpr auto kTable = std::to_array<AlgorithmRow>({
      {}, None, {}, {}, {}, {}, false, {}, {}},
     aead(ChaCha20Poly1305, "ChaCha20Poly1305", 256, 12, 16, AeadRecords, "KAT_CHACHA20_POLY1305",
          "chacha20_poly1305_test.json"),
-    aead(XChaCha20Poly1305, "XChaCha20Poly1305", 256, 24, 16, AeadRecords, {}, "xchacha20_poly1305_test.json"),
-    aead(AES128_GCM, "AES128_GCM", 128, 12, 16, NistGcm, "KAT_AES_GCM", "aes_gcm_test.json"),
-    aead(AES192_GCM, "AES192_GCM", 192, 12, 16, NistGcm, "KAT_AES_GCM", "aes_gcm_test.json"),
-    aead(AES256_GCM, "AES256_GCM", 256, 12, 16, NistGcm, "KAT_AES_GCM", "aes_gcm_test.json"),
+    aead(XChaCha20Poly1305, "XChaCha20Poly1305", 256, 24, 16, AeadRecords, "KAT_XCHACHA20_POLY1305",
+         "xchacha20_poly1305_test.json"),
+    withMoreWycheproof(aead(AES128_GCM, "AES128_GCM", 128, 12, 16, NistGcm, "KAT_AES_GCM", "aes_gcm_test.json"),
+                       "aes_gmac_test.json"),
+    withMoreWycheproof(aead(AES192_GCM, "AES192_GCM", 192, 12, 16, NistGcm, "KAT_AES_GCM", "aes_gcm_test.json"),
+                       "aes_gmac_test.json"),
+    withMoreWycheproof(aead(AES256_GCM, "AES256_GCM", 256, 12, 16, NistGcm, "KAT_AES_GCM", "aes_gcm_test.json"),
+                       "aes_gmac_test.json"),
     aead(AES128_CCM, "AES128_CCM", 128, 12, 16, NistCcm, "KAT_AES_CCM", "aes_ccm_test.json"),
     aead(AES192_CCM, "AES192_CCM", 192, 12, 16, NistCcm, "KAT_AES_CCM", "aes_ccm_test.json"),
     aead(AES256_CCM, "AES256_CCM", 256, 12, 16, NistCcm, "KAT_AES_CCM", "aes_ccm_test.json"),
@@ -174,6 +184,18 @@ constexpr auto kTable = std::to_array<AlgorithmRow>({
     mac(KMAC256, "KMAC256", 512, 1088, 256, "KAT_KMAC", "kmac256", "kmac256_no_customization_test.json"),
     tdes(),
     cmac(TDES_CMAC, "TDES_CMAC", 192, "nist-800-38b-3des", {}, 64),
+    withMoreWycheproof(aead(AES128_SIV, "AES128_SIV", 256, 0, 16, AeadRecords, "KAT_AES_SIV", "aes_siv_cmac_test.json"),
+                       "aead_aes_siv_cmac_test.json"),
+    withMoreWycheproof(aead(AES192_SIV, "AES192_SIV", 384, 0, 16, AeadRecords, "KAT_AES_SIV", "aes_siv_cmac_test.json"),
+                       "aead_aes_siv_cmac_test.json"),
+    withMoreWycheproof(aead(AES256_SIV, "AES256_SIV", 512, 0, 16, AeadRecords, "KAT_AES_SIV", "aes_siv_cmac_test.json"),
+                       "aead_aes_siv_cmac_test.json"),
+    aead(AES128_GCM_SIV, "AES128_GCM_SIV", 128, 12, 16, AeadRecords, "KAT_AES_GCM_SIV", "aes_gcm_siv_test.json"),
+    aead(AES256_GCM_SIV, "AES256_GCM_SIV", 256, 12, 16, AeadRecords, "KAT_AES_GCM_SIV", "aes_gcm_siv_test.json"),
+    aead(AES128_EAX, "AES128_EAX", 128, 16, 16, AeadRecords, {}, "aes_eax_test.json"),
+    aead(AES192_EAX, "AES192_EAX", 192, 16, 16, AeadRecords, {}, "aes_eax_test.json"),
+    aead(AES256_EAX, "AES256_EAX", 256, 16, 16, AeadRecords, {}, "aes_eax_test.json"),
+    aead(AES128_OCB, "AES128_OCB", 128, 12, 16, AeadRecords, "KAT_AES_OCB3", {}),
 });
 
 constexpr bool tableInEnumOrder() {

@@ -210,6 +210,15 @@ std::vector<Node> fromTable(Algorithm algorithm) {
     case Algorithm::KMAC256: return makeAllTests<OpenSSLKmac256>(algorithm);
     case Algorithm::TDES: return makeAllTests<TDES3>(algorithm);
     case Algorithm::TDES_CMAC: return makeAllTests<OpenSSLCmacTdes>(algorithm);
+    case Algorithm::AES128_SIV: return makeAllTests<GcryptAes128Siv>(algorithm);
+    case Algorithm::AES192_SIV: return makeAllTests<GcryptAes192Siv>(algorithm);
+    case Algorithm::AES256_SIV: return makeAllTests<GcryptAes256Siv>(algorithm);
+    case Algorithm::AES128_GCM_SIV: return makeAllTests<GcryptAes128GcmSiv>(algorithm);
+    case Algorithm::AES256_GCM_SIV: return makeAllTests<GcryptAes256GcmSiv>(algorithm);
+    case Algorithm::AES128_EAX: return makeAllTests<GcryptAes128Eax>(algorithm);
+    case Algorithm::AES192_EAX: return makeAllTests<GcryptAes192Eax>(algorithm);
+    case Algorithm::AES256_EAX: return makeAllTests<GcryptAes256Eax>(algorithm);
+    case Algorithm::AES128_OCB: return makeAllTests<OpenSSLAes128Ocb>(algorithm);
     }
     return {};
 }

@@ -35,6 +35,10 @@ enum class Algorithm {
     KMAC128, KMAC256,
     TDES,  // three keys (192 bits) or two (128)
     TDES_CMAC,
+    AES128_SIV, AES192_SIV, AES256_SIV,  // two AES keys: 256, 384 or 512 bits
+    AES128_GCM_SIV, AES256_GCM_SIV,
+    AES128_EAX, AES192_EAX, AES256_EAX,
+    AES128_OCB,
 };
 
 // The algorithm's name as written above, e.g. "SHA512_256".
@@ -125,6 +129,12 @@ struct AlgorithmRow {
         }
     };
     ModeVectorSources modeVectors{};
+
+    // An AEAD's Wycheproof file beside `wycheproof`, read the same way: a
+    // GCM's GMAC tests (GCM over an empty plaintext), SIV's nonce-based tests.
+    struct AeadSources {
+        std::string_view moreWycheproof;  // file under Wycheproof/
+    } aeadVectors{};
 
     // The kinds of check that apply, in makeAllTests' order.
     std::vector<CheckKind> checks() const;

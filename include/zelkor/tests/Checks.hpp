@@ -139,12 +139,18 @@ std::vector<Test> aeadChecks(const AlgorithmRow& row, CheckKind kind) {
     switch (kind) {
     case CheckKind::KnownAnswers:
         if (row.knownAnswers == KnownAnswerFormat::AeadRecords) {
-            return aead_detail::knownAnswerTests<A>(row.knownAnswerDirectory);
+            return aead_detail::knownAnswerTests<A>(row.knownAnswerDirectory, row.tagBytes);
         }
         if (row.knownAnswers == KnownAnswerFormat::NistGcm) return gcm_detail::nistCategoryTests<A>();
         if (row.knownAnswers == KnownAnswerFormat::NistCcm) return ccm_detail::nistTests<A>(row.knownAnswerDirectory);
         break;
-    case CheckKind::Wycheproof: return aead_detail::wycheproofTests<A>(row.wycheproof);
+    case CheckKind::Wycheproof: {
+        std::vector<Test> out = aead_detail::wycheproofTests<A>(row.wycheproof);
+        if (!row.aeadVectors.moreWycheproof.empty()) {
+            append(out, aead_detail::wycheproofTests<A>(row.aeadVectors.moreWycheproof));
+        }
+        return out;
+    }
     case CheckKind::Properties: {
         std::vector<Test> out = makeAeadPropertyTests<A>();
         // CCM over a block cipher with CCM members of its own: those against the generic CCM.

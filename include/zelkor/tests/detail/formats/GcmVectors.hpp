@@ -40,10 +40,10 @@ struct WycheproofGcmCase {
     std::size_t line = 0;
 };
 
-// The tests of `keyBits`-bit keys of the Wycheproof AEAD file at
-// usage.directory() (AES-GCM's, or any other of the AEAD schema), in file
-// order; other key sizes are counted as skipped. A member missing or with bad
-// hex throws VectorFileError naming the file and line.
+// The tests of `keyBits`-bit keys of the Wycheproof AEAD file at usage.directory() (AES-GCM's, or any
+// other of the AEAD schema; GMAC's MAC tests and deterministic AEAD tests read as AEAD tests), in file
+// order; other key sizes are counted as skipped. A member missing or with bad hex throws VectorFileError
+// naming the file and line.
 std::vector<WycheproofGcmCase> loadWycheproofGcm(int keyBits, detail::VectorUsage& usage);
 
 }  // namespace zelkor::tests::gcm_detail

@@ -1,0 +1,3 @@
+#include "ReferenceTrees.hpp"
+
+ZELKOR_REFERENCE_MORE_AEADS(ZELKOR_REFERENCE_TREE)
