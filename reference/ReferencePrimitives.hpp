@@ -3,8 +3,10 @@
 // Every reference primitive: OpenSSL's digests, AES, ChaCha20-Poly1305, MACs and KDFs,
 // nettle's Twofish, libsodium's AEADs.
 
+#include "GcryptIdea.hpp"
 #include "GcryptShake.hpp"
 #include "NettleTwofish.hpp"
+#include "OpenSSLBlockCiphers.hpp"
 #include "OpenSSLAES.hpp"
 #include "OpenSSLCcm.hpp"
 #include "OpenSSLChaCha20.hpp"

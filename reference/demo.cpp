@@ -76,6 +76,13 @@ std::vector<Test> allSuites() {
         testGroup("ChaCha20_libsodium", makeAllTests<ref::SodiumChaCha20>(Algorithm::ChaCha20)),
         testGroup("XChaCha20_libsodium", makeAllTests<ref::SodiumXChaCha20>(Algorithm::XChaCha20)),
         testGroup("TDES", makeAllTests<ref::TDES3>(Algorithm::TDES)),
+        testGroup("Camellia", makeAllTests<ref::Camellia256>(Algorithm::Camellia)),
+        testGroup("ARIA", makeAllTests<ref::ARIA256>(Algorithm::ARIA)),
+        testGroup("SM4", makeAllTests<ref::SM4>(Algorithm::SM4)),
+        testGroup("SEED", makeAllTests<ref::SEED>(Algorithm::SEED)),
+        testGroup("CAST5", makeAllTests<ref::CAST5>(Algorithm::CAST5)),
+        testGroup("Blowfish", makeAllTests<ref::Blowfish>(Algorithm::Blowfish)),
+        testGroup("IDEA", makeAllTests<ref::IDEA>(Algorithm::IDEA)),
     };
     appendKeyWraps(suites);
     // OpenSSL 3.0 squeezes once: the split-squeeze properties run on libgcrypt's

@@ -209,6 +209,13 @@ std::vector<Node> fromTable(Algorithm algorithm) {
     case Algorithm::KMAC128: return makeAllTests<OpenSSLKmac128>(algorithm);
     case Algorithm::KMAC256: return makeAllTests<OpenSSLKmac256>(algorithm);
     case Algorithm::TDES: return makeAllTests<TDES3>(algorithm);
+    case Algorithm::Camellia: return makeAllTests<Camellia256>(algorithm);
+    case Algorithm::ARIA: return makeAllTests<ARIA256>(algorithm);
+    case Algorithm::SM4: return makeAllTests<zelkor::reference::SM4>(algorithm);
+    case Algorithm::SEED: return makeAllTests<zelkor::reference::SEED>(algorithm);
+    case Algorithm::CAST5: return makeAllTests<zelkor::reference::CAST5>(algorithm);
+    case Algorithm::Blowfish: return makeAllTests<zelkor::reference::Blowfish>(algorithm);
+    case Algorithm::IDEA: return makeAllTests<zelkor::reference::IDEA>(algorithm);
     }
     return {};
 }

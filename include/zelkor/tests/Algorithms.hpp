@@ -34,6 +34,7 @@ enum class Algorithm {
     Poly1305, SipHash24,
     KMAC128, KMAC256,
     TDES,  // three keys (192 bits) or two (128)
+    Camellia, ARIA, SM4, SEED, CAST5, Blowfish, IDEA,
 };
 
 // The algorithm's name as written above, e.g. "SHA512_256".
@@ -118,9 +119,13 @@ struct AlgorithmRow {
         std::string_view xtsWycheproof;       // file under Wycheproof/
         std::string_view cbcPkcs7Wycheproof;  // file under Wycheproof/
         std::string_view tdes;                // under Test/: NIST TDES files of every mode
+        // Under Test/: a cipher's own files, by key size: KEY, IV, PLAINTEXT,
+        // CIPHERTEXT records of the mode the file names (ECB, CBC, CFB, OFB,
+        // CTR), or tables of "K No.", "P No.", "C No." lines (ECB).
+        std::string_view cipherFiles;
         bool any() const {
             return !cfbBits.empty() || !xts.empty() || !xtsWycheproof.empty() || !cbcPkcs7Wycheproof.empty() ||
-                   !tdes.empty();
+                   !tdes.empty() || !cipherFiles.empty();
         }
     };
     ModeVectorSources modeVectors{};
