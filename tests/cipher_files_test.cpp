@@ -47,7 +47,9 @@ TEST(CipherFiles, TablesAreCheckedBothWaysAndOtherKeyLengthsCounted) {
     EXPECT_EQ(groups.count("camellia-128-ecb.txt-ENCRYPT"), 0u);
     for (const ModeVector& v : camellia.vectors) {
         ASSERT_EQ(v.key.size(), 24u) << v.name;
-        if (v.group == "camellia-192-ecb.txt-DECRYPT") EXPECT_FALSE(v.encrypt);
+        if (v.group == "camellia-192-ecb.txt-DECRYPT") {
+            EXPECT_FALSE(v.encrypt);
+        }
     }
     EXPECT_NE(camellia.usage->describe().find("another key size"), std::string::npos) << camellia.usage->describe();
     // The first record of the 192-bit table, read from "K No.001 : 00 00 ...".

@@ -54,6 +54,16 @@ std::map<std::string, Outcome> knownAnswers(Algorithm algorithm) {
     return out;
 }
 
+// The cases of the cipher's own files, leaving out Wycheproof's CBC-PKCS#7
+// tests, whose bad-pad ciphertexts are refused under any wrong cipher too.
+std::map<std::string, Outcome> ownFiles(const std::map<std::string, Outcome>& all) {
+    std::map<std::string, Outcome> out;
+    for (const auto& [path, outcome] : all) {
+        if (path.find(".json-") == std::string::npos) out.emplace(path, outcome);
+    }
+    return out;
+}
+
 std::set<std::string> notPassed(const std::map<std::string, Outcome>& all) {
     std::set<std::string> out;
     for (const auto& [path, outcome] : all) {
@@ -81,8 +91,9 @@ TEST(Camellia, FlAndItsInverseExchangedIsKilled) {
     EXPECT_EQ(notPassed(knownAnswers<testsupport::SmallCamellia128<false>>(Algorithm::Camellia)),
               std::set<std::string>{});
     const auto mutant = knownAnswers<testsupport::mutants::CamelliaFlSwapped>(Algorithm::Camellia);
-    const std::set<std::string> failed = notPassed(mutant);
-    EXPECT_EQ(failed.size(), mutant.size()) << "every case holds blocks through both FL layers";
+    const auto own = ownFiles(mutant);
+    EXPECT_EQ(notPassed(own).size(), own.size()) << "every block goes through both FL layers";
+    EXPECT_GT(notPassed(mutant).size(), own.size()) << "Wycheproof's good ciphertexts fail too";
     const auto key = *testsupport::mutants::CamelliaFlSwapped::buildKey(ByteString(std::vector<std::uint8_t>(16, 7)));
     const ByteString block(std::vector<std::uint8_t>(32, 0x5a));
     EXPECT_EQ(key.decryptBlock(key.encryptBlock(block)), block) << "the mutant is a cipher: its own inverse undoes it";
@@ -104,12 +115,12 @@ template <class K>
 void passesOnly(Algorithm own, const std::vector<Algorithm>& rows) {
     for (const Algorithm row : rows) {
         const auto all = knownAnswers<K>(row);
-        const std::set<std::string> failed = notPassed(all);
-        ASSERT_FALSE(all.empty()) << row;
+        const auto files = ownFiles(all);
+        ASSERT_FALSE(files.empty()) << row;
         if (row == own) {
-            EXPECT_EQ(failed, std::set<std::string>{}) << row;
+            EXPECT_EQ(notPassed(all), std::set<std::string>{}) << row;
         } else {
-            EXPECT_EQ(failed.size(), all.size()) << tests::algorithmName(own) << " under the vectors of " << row;
+            EXPECT_EQ(notPassed(files).size(), files.size()) << tests::algorithmName(own) << " under the vectors of " << row;
         }
     }
 }
