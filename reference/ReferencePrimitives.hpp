@@ -4,8 +4,10 @@
 // nettle's Twofish, libsodium's AEADs.
 
 #include "GcryptAeads.hpp"
+#include "GcryptIdea.hpp"
 #include "GcryptShake.hpp"
 #include "NettleTwofish.hpp"
+#include "OpenSSLBlockCiphers.hpp"
 #include "OpenSSLAES.hpp"
 #include "OpenSSLCcm.hpp"
 #include "OpenSSLChaCha20.hpp"

@@ -104,6 +104,17 @@ constexpr AlgorithmRow tdes() {
     return row;
 }
 
+// A block cipher whose known answers are its own files under Test/ (and, for
+// some, Wycheproof's CBC with PKCS#7 padding), read as mode vectors.
+constexpr AlgorithmRow cipher(Algorithm algorithm, std::string_view name, int blockBits, std::array<int, 3> keyBits,
+                              std::string_view files, std::string_view cbcPkcs7Wycheproof) {
+    AlgorithmRow row{algorithm, name, PrimitiveKind::BlockCipher, 0, blockBits, keyBits, 0, 0, NistAes, {}, {}, {},
+                     None, {}, {}, {}, {}, false, {}, {}};
+    row.modeVectors.cipherFiles = files;
+    row.modeVectors.cbcPkcs7Wycheproof = cbcPkcs7Wycheproof;
+    return row;
+}
+
 // The table. Its order is the order of the Algorithm values.
 constexpr auto kTable = std::to_array<AlgorithmRow>({
     {MD5, "MD5", PrimitiveKind::Digest, 128, 512, {0, 0, 0}, 0, 0, Md5, "KAT_MD5", {}, {}, None, {}, "MD5", {}, {},
@@ -196,6 +207,13 @@ constexpr auto kTable = std::to_array<AlgorithmRow>({
     aead(AES192_EAX, "AES192_EAX", 192, 16, 16, AeadRecords, {}, "aes_eax_test.json"),
     aead(AES256_EAX, "AES256_EAX", 256, 16, 16, AeadRecords, {}, "aes_eax_test.json"),
     aead(AES128_OCB, "AES128_OCB", 128, 12, 16, AeadRecords, "KAT_AES_OCB3", {}),
+    cipher(Camellia, "Camellia", 128, {128, 192, 256}, "KAT_CAMELLIA", "camellia_cbc_pkcs5_test.json"),
+    cipher(ARIA, "ARIA", 128, {128, 192, 256}, "KAT_ARIA", "aria_cbc_pkcs5_test.json"),
+    cipher(SM4, "SM4", 128, {128, 0, 0}, "KAT_SM4", {}),
+    cipher(SEED, "SEED", 128, {128, 0, 0}, "KAT_SEED", {}),
+    cipher(CAST5, "CAST5", 64, {128, 80, 40}, "KAT_CAST5", {}),
+    cipher(Blowfish, "Blowfish", 64, {128, 64, 0}, "KAT_BLOWFISH", {}),
+    cipher(IDEA, "IDEA", 64, {128, 0, 0}, "KAT_IDEA", {}),
 });
 
 constexpr bool tableInEnumOrder() {

@@ -219,6 +219,13 @@ std::vector<Node> fromTable(Algorithm algorithm) {
     case Algorithm::AES192_EAX: return makeAllTests<GcryptAes192Eax>(algorithm);
     case Algorithm::AES256_EAX: return makeAllTests<GcryptAes256Eax>(algorithm);
     case Algorithm::AES128_OCB: return makeAllTests<OpenSSLAes128Ocb>(algorithm);
+    case Algorithm::Camellia: return makeAllTests<Camellia256>(algorithm);
+    case Algorithm::ARIA: return makeAllTests<ARIA256>(algorithm);
+    case Algorithm::SM4: return makeAllTests<zelkor::reference::SM4>(algorithm);
+    case Algorithm::SEED: return makeAllTests<zelkor::reference::SEED>(algorithm);
+    case Algorithm::CAST5: return makeAllTests<zelkor::reference::CAST5>(algorithm);
+    case Algorithm::Blowfish: return makeAllTests<zelkor::reference::Blowfish>(algorithm);
+    case Algorithm::IDEA: return makeAllTests<zelkor::reference::IDEA>(algorithm);
     }
     return {};
 }

@@ -4,9 +4,12 @@
 #include <limits>
 #include <mutex>
 #include <span>
+#include <utility>
+#include <variant>
 
 #include <rapidcheck/detail/Configuration.h>
 
+#include "zelkor/tests/detail/run/PropertyRuns.hpp"
 #include "zelkor/tests/detail/run/Report.hpp"
 
 namespace zelkor::tests {
@@ -95,14 +98,37 @@ std::string reproduceLine(const std::string& id, const rc::detail::Reproduce& re
 // in process-wide stacks, so two properties must never run at the same time.
 std::mutex propertyRunLock;
 
+// The cap of the property running on this thread (0: none), set by the
+// checks capPropertyRuns wraps.
+thread_local int runCap = 0;
+
 }  // namespace
+
+void capPropertyRuns(std::vector<Test>& tree, int runs) {
+    for (Test& test : tree) {
+        if (auto* group = std::get_if<TestGroup>(&test.node)) {
+            capPropertyRuns(group->tests, runs);
+        } else if (auto* property = std::get_if<TestProperty>(&test.node)) {
+            property->check = [check = std::move(property->check), runs](const std::string& id) {
+                const int outer = std::exchange(runCap, runs);
+                struct Restore {
+                    int value;
+                    ~Restore() { runCap = value; }
+                } restore{outer};
+                return check(id);
+            };
+        }
+    }
+}
 
 PropertyResult checkProperty(const rc::detail::Property& property, const std::string& id) {
     const std::lock_guard<std::mutex> onePropertyAtATime(propertyRunLock);
     rc::detail::TestMetadata metadata;
     metadata.id = id;
     metadata.description = id;
-    const rc::detail::TestResult result = rc::detail::checkProperty(property, metadata);
+    rc::detail::TestParams params = rc::detail::configuration().testParams;
+    if (runCap > 0) params.maxSuccess = std::min(params.maxSuccess, runCap);
+    const rc::detail::TestResult result = rc::detail::checkProperty(property, metadata, params);
 
     std::ostringstream report;
     rc::detail::printResultMessage(result, report);

@@ -39,6 +39,7 @@ enum class Algorithm {
     AES128_GCM_SIV, AES256_GCM_SIV,
     AES128_EAX, AES192_EAX, AES256_EAX,
     AES128_OCB,
+    Camellia, ARIA, SM4, SEED, CAST5, Blowfish, IDEA,
 };
 
 // The algorithm's name as written above, e.g. "SHA512_256".
@@ -123,9 +124,13 @@ struct AlgorithmRow {
         std::string_view xtsWycheproof;       // file under Wycheproof/
         std::string_view cbcPkcs7Wycheproof;  // file under Wycheproof/
         std::string_view tdes;                // under Test/: NIST TDES files of every mode
+        // Under Test/: a cipher's own files, by key size: KEY, IV, PLAINTEXT,
+        // CIPHERTEXT records of the mode the file names (ECB, CBC, CFB, OFB,
+        // CTR), or tables of "K No.", "P No.", "C No." lines (ECB).
+        std::string_view cipherFiles;
         bool any() const {
             return !cfbBits.empty() || !xts.empty() || !xtsWycheproof.empty() || !cbcPkcs7Wycheproof.empty() ||
-                   !tdes.empty();
+                   !tdes.empty() || !cipherFiles.empty();
         }
     };
     ModeVectorSources modeVectors{};

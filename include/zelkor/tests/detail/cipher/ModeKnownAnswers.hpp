@@ -1,6 +1,6 @@
 #pragma once
 // Known answers of the modes (CFB8, CFB1, XTS, CBC with PKCS#7 padding, and
-// the five for TDES's files) for any block
+// the five and CTR for TDES's and other ciphers' own files) for any block
 // cipher, from the sources an algorithm's row names: one case per category of
 // a NIST file (each record checked, every failure counted) and one per
 // Wycheproof test.
@@ -104,6 +104,9 @@ void runModeVector(const ModeVector& v) {
     case ModeKind::Cfb:
         computed = (v.encrypt ? zelkor::cfb(key, iv, v.input) : zelkor::unCfb(key, iv, v.input)).first;
         break;
+    case ModeKind::Ctr:
+        computed = (v.encrypt ? zelkor::ctr(key, iv, v.input) : zelkor::unCtr(key, iv, v.input)).first;
+        break;
     default:
         computed = (v.encrypt ? zelkor::ofb(key, iv, v.input) : zelkor::unOfb(key, iv, v.input)).first;
         break;
@@ -170,6 +173,7 @@ std::vector<Test> modeVectorTests(const AlgorithmRow& row) {
     if (!sources.xts.empty()) appendCases<K>(out, loadNistXts(sources.xts, K::keyLength));
     if (!sources.xtsWycheproof.empty()) appendCases<K>(out, loadWycheproofXts(sources.xtsWycheproof, K::keyLength));
     if (!sources.tdes.empty()) appendCases<K>(out, loadNistTdes(sources.tdes, K::keyLength));
+    if (!sources.cipherFiles.empty()) appendCases<K>(out, loadCipherFiles(sources.cipherFiles, K::keyLength));
     if (!sources.cbcPkcs7Wycheproof.empty()) {
         appendCases<K>(out, loadWycheproofCbcPkcs7(sources.cbcPkcs7Wycheproof, K::keyLength));
     }

@@ -16,7 +16,7 @@
 
 namespace zelkor::tests::mode_detail {
 
-enum class ModeKind { Cfb8, Cfb1, Xts, CbcPkcs7, Ecb, Cbc, Cfb, Ofb };
+enum class ModeKind { Cfb8, Cfb1, Xts, CbcPkcs7, Ecb, Cbc, Cfb, Ofb, Ctr };
 
 struct ModeVector {
     std::string name;  // "<file name>-<COUNT>", "<file name>-<tweak form>-<COUNT>", "<file name>-<tcId>"
@@ -54,6 +54,14 @@ LoadedModeVectors loadNistXts(std::string_view directory, int keyBits);
 // KEY1 || KEY2 || KEY3, 128 takes KEY1 || KEY2 of the records whose KEY3 is
 // KEY1 (the others are skipped); a record's single KEYs is every key.
 LoadedModeVectors loadNistTdes(std::string_view directory, int keyBits);
+
+// A cipher's own files of Test/<directory>, records of keyBits keys: KEY,
+// IV, PLAINTEXT, CIPHERTEXT records of the mode named in the file name or,
+// failing that, in its opening comments (CFB is CFB of whole blocks; a file
+// naming none whose records have no IV is ECB; a file without [ENCRYPT] or
+// [DECRYPT] holds encryptions), and tables of "K No.", "P No.", "C No."
+// lines, each pair checked both ways under ECB.
+LoadedModeVectors loadCipherFiles(std::string_view directory, int keyBits);
 
 // Wycheproof XTS tests of two keyBits keys; shorter IVs are the tweak's first
 // bytes, the rest zero.

@@ -1,0 +1,3 @@
+#include "ReferenceTrees.hpp"
+
+ZELKOR_REFERENCE_MORE_CIPHERS(ZELKOR_REFERENCE_TREE)
