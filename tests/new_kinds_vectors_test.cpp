@@ -29,7 +29,7 @@ TEST(NewKindRows, ChecksFollowTheKind) {
     EXPECT_EQ(tests::algorithmRow(Algorithm::AES256_KW_INV).checks(),
               (std::vector<CheckKind>{KnownAnswers, Properties, Conformance, BufferSafety}));
     EXPECT_EQ(tests::algorithmRow(Algorithm::SHAKE256).checks(),
-              (std::vector<CheckKind>{KnownAnswers, MonteCarlo, Properties, BufferSafety}));
+              (std::vector<CheckKind>{KnownAnswers, MonteCarlo, Properties, BufferSafety, LongMessages}));
     EXPECT_THROW((void)tests::makeCheckTests<reference::SodiumChaCha20>(ConstantTime, Algorithm::ChaCha20),
                  std::invalid_argument);
 }
