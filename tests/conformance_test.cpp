@@ -173,7 +173,9 @@ TEST(Conformance, FailuresNameTheLengthsTheyUsed) {
     EXPECT_NE(chunked.find(" bytes, chunk sizes ["), std::string::npos) << chunked;
     const std::string cfb = outcomes(tests::makeBlockCipherConformanceTests<mutants::Cfb8Feedback>())
                                 .at("CFBMatchesTextbook").message;
-    EXPECT_NE(cfb.find("CFB encryption, contiguous, bytes: key of 16 bytes, message of "), std::string::npos) << cfb;
+    // The output bytes or the next IV differ first, as the drawn message length decides.
+    EXPECT_NE(cfb.find("CFB encryption, contiguous, "), std::string::npos) << cfb;
+    EXPECT_NE(cfb.find(": key of 16 bytes, message of "), std::string::npos) << cfb;
 }
 
 // Members that look like replacements but do not fit: a compile error in the
