@@ -11,6 +11,7 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <typeinfo>
 #include <unordered_map>
 #include <unordered_set>
@@ -153,7 +154,9 @@ struct LeafKind {
     detail::LeafRun run;
     bool property = false;
     std::shared_ptr<const detail::VectorUsage> usage;
-    std::string file;  // where its records are, to count shared records once
+    // Where its records are, to count shared records once: a view of the
+    // path in the case's origin, which `run` keeps alive.
+    std::string_view file;
     int line = 0;
     std::size_t records = 0;
 };
@@ -163,30 +166,51 @@ std::map<const ::testing::TestInfo*, LeafKind>& registeredLeaves() {
     return leaves;
 }
 
-void registerAll(const std::vector<Test>& tests, const std::string& suite, NameTable& names) {
+// With `Consume`, each leaf is moved out of the tree into its registration
+// rather than copied: a tree built only to be run is not held twice while
+// it is registered (its known-answer cases hold their records).
+template <bool Consume>
+using TreeRef = std::conditional_t<Consume, std::vector<Test>&, const std::vector<Test>&>;
+
+template <bool Consume>
+void registerAll(TreeRef<Consume> tests, const std::string& suite, NameTable& names) {
     const std::string leafSuite = suite.empty() ? "zelkor_tests" : suite;
-    for (const Test& test : tests) {
-        if (const auto* group = std::get_if<TestGroup>(&test.node)) {
-            registerAll(group->tests, join(suite, group->name), names);
-        } else if (const auto* leaf = std::get_if<TestCase>(&test.node)) {
+    for (auto& test : tests) {
+        if (auto* group = std::get_if<TestGroup>(&test.node)) {
+            registerAll<Consume>(group->tests, join(suite, group->name), names);
+        } else if (auto* leaf = std::get_if<TestCase>(&test.node)) {
             const std::string name = names.unique(leafSuite, leaf->name);
+            std::shared_ptr<const TestCase> shared;
+            if constexpr (Consume) {
+                shared = std::make_shared<const TestCase>(std::move(*leaf));
+            } else {
+                shared = std::make_shared<const TestCase>(*leaf);
+            }
             // Known-answer cases are filed under their record, so XML and JSON
             // reports point at the vector file.
-            const bool located = !leaf->origin.file.empty();
-            auto shared = std::make_shared<const TestCase>(*leaf);
+            const CaseOrigin& origin = shared->origin;
+            const bool located = !origin.file.empty();
             detail::LeafRun run = [shared] { return runCase(*shared); };
-            const char* file = located ? shared->origin.file.c_str() : nullptr;
-            const int line = located && shared->origin.line > 0 ? shared->origin.line : -1;
+            const char* file = located ? origin.file.c_str() : nullptr;
+            const int line = located && origin.line > 0 ? origin.line : -1;
             const auto* info = ::testing::RegisterTest(
-                leafSuite.c_str(), name.c_str(), nullptr, nullptr, located ? leaf->origin.file.c_str() : __FILE__,
-                located ? leaf->origin.line : __LINE__,
+                leafSuite.c_str(), name.c_str(), nullptr, nullptr, located ? origin.file.c_str() : __FILE__,
+                located ? origin.line : __LINE__,
                 [run, file, line]() -> ::testing::Test* { return new LeafTest(run, file, line); });
-            registeredLeaves()[info] = {std::move(run), false, leaf->origin.usage, leaf->origin.file,
-                                        leaf->origin.line, leaf->origin.records};
+            registeredLeaves()[info] = {std::move(run), false, origin.usage, origin.file, origin.line, origin.records};
         } else {
-            const auto& prop = std::get<TestProperty>(test.node);
-            const std::string name = names.unique(leafSuite, prop.name);
-            detail::LeafRun run = [prop, id = leafSuite + "/" + name] { return runProperty(prop, id); };
+            auto& held = std::get<TestProperty>(test.node);
+            const std::string name = names.unique(leafSuite, held.name);
+            TestProperty prop = [&]() -> TestProperty {
+                if constexpr (Consume) {
+                    return std::move(held);
+                } else {
+                    return held;
+                }
+            }();
+            detail::LeafRun run = [prop = std::move(prop), id = leafSuite + "/" + name] {
+                return runProperty(prop, id);
+            };
             const auto* info = ::testing::RegisterTest(
                 leafSuite.c_str(), name.c_str(), nullptr, nullptr, __FILE__, __LINE__,
                 [run]() -> ::testing::Test* { return new LeafTest(run, nullptr, -1); });
@@ -434,7 +458,7 @@ std::string exceptionText(const std::exception& error) { return "(" + typeName(e
 
 // Registers the tree and runs it with the runner's own listeners; the status
 // GoogleTest gives, or 1 when no test was selected at all.
-int runTree(const std::vector<Test>& tests) {
+int runTree(const std::function<void()>& registerTree) {
     unsigned jobs = 1;
     try {
         jobs = detail::requestedJobs();
@@ -442,7 +466,7 @@ int runTree(const std::vector<Test>& tests) {
         std::fprintf(stderr, "zelkor-tests: error: %s\n", error.what());
         return detail::kCannotBuildTree;
     }
-    registerTests(tests, "");
+    registerTree();
     auto& listeners = ::testing::UnitTest::GetInstance()->listeners();
     detail::RunAhead runAhead(jobs);
     std::unique_ptr<RunAheadListener> runAheadListener;
@@ -469,12 +493,12 @@ int runTree(const std::vector<Test>& tests) {
 
 void registerTests(const std::vector<Test>& tests, const std::string& suite) {
     NameTable names;
-    registerAll(tests, suite, names);
+    registerAll<false>(tests, suite, names);
 }
 
 int defaultMain(const std::vector<Test>& tests, int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
-    return runTree(tests);
+    return runTree([&tests] { registerTests(tests, ""); });
 }
 
 namespace detail {
@@ -491,7 +515,11 @@ int defaultMainBuilding(const std::function<std::vector<Test>()>& build, int arg
         std::fprintf(stderr, "zelkor-tests: cannot build the test tree: an exception of unknown type\n");
         return kCannotBuildTree;
     }
-    return runTree(tests);
+    return runTree([&tests] {
+        NameTable names;
+        registerAll<true>(tests, "", names);
+        tests = {};
+    });
 }
 
 }  // namespace detail

@@ -84,13 +84,20 @@ void RunAhead::stop() {
     workers_.clear();
 }
 
-void RunAhead::work() {
+bool RunAhead::runNext() {
     while (!stopping_) {
         const std::size_t i = next_++;
-        if (i >= slots_.size()) return;
+        if (i >= slots_.size()) return false;
         Slot& slot = *slots_[i];
         if (slot.taken.exchange(true)) continue;  // its test body runs it
         finish(slot, guarded(slot.run));
+        return true;
+    }
+    return false;
+}
+
+void RunAhead::work() {
+    while (runNext()) {
     }
 }
 
@@ -108,6 +115,14 @@ LeafOutcome RunAhead::outcome(const ::testing::TestInfo& info, const LeafRun& ru
     if (it == byTest_.end()) return guarded(run);
     Slot& slot = *it->second;
     if (!slot.taken.exchange(true)) return guarded(run);
+    // A worker is running it: rather than wait idle (a long leaf would keep
+    // every other thread waiting behind it), run the leaves ahead meanwhile.
+    auto isDone = [&] {
+        const std::lock_guard lock(mutex_);
+        return slot.done;
+    };
+    while (!isDone() && runNext()) {
+    }
     std::unique_lock lock(mutex_);
     finished_.wait(lock, [&] { return slot.done; });
     return std::move(slot.outcome);

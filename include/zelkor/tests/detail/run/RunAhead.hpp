@@ -3,7 +3,8 @@
 // zelkor_tests_jobs=N, N-1 worker threads take the selected leaves in the
 // order GoogleTest will run them and keep each one's outcome; the test body
 // reports the kept outcome, or runs the leaf itself when no worker has taken
-// it yet. GoogleTest's output, filters, shards, repeats and reports stay its
+// it yet; waiting for a worker's leaf, it runs the leaves ahead meanwhile, so
+// that a long leaf does not hold every other thread back. GoogleTest's output, filters, shards, repeats and reports stay its
 // own. Off (every leaf runs in its test body) unless asked for, since the
 // primitive under test must then be safe to call from several threads; always
 // off under valgrind, whose constant-time counts are per process.
@@ -64,6 +65,8 @@ private:
         bool done = false;  // under mutex_
         LeafOutcome outcome;
     };
+    // Runs the next leaf no thread has taken; false when none is left.
+    bool runNext();
     void work();
     void finish(Slot& slot, LeafOutcome outcome);
 
