@@ -2,6 +2,7 @@
 # Installs zelkor-tests into a temporary prefix and builds and runs a small
 # consumer project against it, with zelkor_tests_datadir unset so that the
 # compiled-in data directory is the one used.
+# Usage: tools/check-install.sh [build-dir]
 set -euo pipefail
 
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
@@ -10,11 +11,21 @@ trap 'rm -rf "$work"' EXIT
 prefix=$work/prefix
 unset zelkor_tests_datadir
 
-# Unoptimised (build type None): this checks the package, not the code.
-cmake -S "$source_dir" -B "$work/build" -DCMAKE_INSTALL_PREFIX="$prefix" -DZELKOR_BUILD_REFERENCE=OFF -DCMAKE_BUILD_TYPE=None \
-      >/dev/null
-cmake --build "$work/build" -j2
-cmake --install "$work/build" >/dev/null
+# A build directory of this tree may be given (CI passes its plain build):
+# it is reconfigured for the temporary prefix, which recompiles only the files
+# the prefix is compiled into. Otherwise a fresh, unoptimised build (type
+# None): this checks the package, not the code.
+if [ $# -gt 0 ]; then
+    build=$(cd "$1" && pwd)
+    cmake -S "$source_dir" -B "$build" -DCMAKE_INSTALL_PREFIX="$prefix" >/dev/null
+    cmake --build "$build" -j2 --target zelkor_tests
+else
+    build=$work/build
+    cmake -S "$source_dir" -B "$build" -DCMAKE_INSTALL_PREFIX="$prefix" -DZELKOR_BUILD_REFERENCE=OFF \
+          -DCMAKE_BUILD_TYPE=None >/dev/null
+    cmake --build "$build" -j2
+fi
+cmake --install "$build" >/dev/null
 
 for required in include/zelkor/tests/Paths_zelkor_tests.hpp share/zelkor-tests/Test/KAT_HMAC \
                 share/zelkor-tests/Test/KAT_SHA_MONTE/SHA256Monte.rsp \
