@@ -103,6 +103,8 @@ std::vector<Test> allSuites() {
         lean("CAST5", makeAllTests<ref::CAST5>(Algorithm::CAST5)),
         lean("Blowfish", makeAllTests<ref::Blowfish>(Algorithm::Blowfish)),
         lean("IDEA", makeAllTests<ref::IDEA>(Algorithm::IDEA)),
+        testGroup("AES192_OCB", makeAllTests<ref::OpenSSLAes192Ocb>(Algorithm::AES192_OCB)),
+        testGroup("AES256_OCB", makeAllTests<ref::OpenSSLAes256Ocb>(Algorithm::AES256_OCB)),
     };
     appendKeyWraps(suites);
     // OpenSSL 3.0 squeezes once: the split-squeeze properties run on libgcrypt's
