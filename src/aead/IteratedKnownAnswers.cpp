@@ -41,37 +41,32 @@ void appendSealed(std::vector<std::uint8_t>& out, const AeadSealed& sealed) {
 std::vector<IteratedAnswer> loadIteratedAnswers(std::string_view directory, int keyBits,
                                                 const std::shared_ptr<detail::VectorUsage>& usage) {
     std::vector<IteratedAnswer> out;
-    for (const detail::LoadedFile& file : detail::loadVectorDirectory(directory, "COUNT")) {
-        usage->addFile(file.recordCount());
-        const std::string fileName(detail::fileNameOf(file.path));
-        for (std::size_t c = 0; c < file.categories.size(); ++c) {
-            const auto& records = file.categories[c].records;
-            for (std::size_t r = 0; r < records.size(); ++r) {
-                const auto fields = lookupAll<4>(records[r], {"COUNT", "KEYLEN", "TAGLEN", "Output"});
-                if (!fields) {
-                    usage->skip("missing field");
-                    continue;
-                }
-                const auto& [count, keyText, tagText, outputText] = *fields;
-                CaseOrigin origin = file.origin(c, r, usage);
-                const std::string place = origin.where();
-                IteratedAnswer answer{fileName + "-" + count, bitsOf(keyText, "KEYLEN", place),
-                                      static_cast<std::size_t>(bitsOf(tagText, "TAGLEN", place) / 8), {}, {}};
-                try {
-                    answer.output = hexStringToBS(outputText);
-                } catch (const std::exception& e) {
-                    throw std::invalid_argument(place + ": Output: " + e.what());
-                }
-                if (answer.keyBits != keyBits) {
-                    usage->skip("another key size");
-                    continue;
-                }
-                usage->use();
-                answer.origin = std::move(origin);
-                out.push_back(std::move(answer));
-            }
+    const auto onRecord = [&](const std::string& path, std::size_t line, const std::vector<Property>&,
+                              Record&& record) {
+        const auto fields = lookupAll<4>(record, {"COUNT", "KEYLEN", "TAGLEN", "Output"});
+        if (!fields) {
+            usage->skip("missing field");
+            return;
         }
-    }
+        const auto& [count, keyText, tagText, outputText] = *fields;
+        CaseOrigin origin = lineOrigin(path, line, usage);
+        const std::string place = origin.where();
+        IteratedAnswer answer{std::string(detail::fileNameOf(path)) + "-" + count, bitsOf(keyText, "KEYLEN", place),
+                              static_cast<std::size_t>(bitsOf(tagText, "TAGLEN", place) / 8), {}, {}};
+        try {
+            answer.output = hexStringToBS(outputText);
+        } catch (const std::exception& e) {
+            throw std::invalid_argument(place + ": Output: " + e.what());
+        }
+        if (answer.keyBits != keyBits) {
+            usage->skip("another key size");
+            return;
+        }
+        usage->use();
+        answer.origin = std::move(origin);
+        out.push_back(std::move(answer));
+    };
+    detail::forEachVectorRecord(directory, "COUNT", {}, onRecord, *usage);
     return out;
 }
 
