@@ -48,5 +48,7 @@ private:
 };
 
 using OpenSSLAes128Ocb = OpenSSLAesOcb<128>;
+using OpenSSLAes192Ocb = OpenSSLAesOcb<192>;
+using OpenSSLAes256Ocb = OpenSSLAesOcb<256>;
 
 }  // namespace zelkor::reference

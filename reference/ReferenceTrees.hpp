@@ -42,7 +42,8 @@ using AES256KWPInverse = OpenSSLKeyWrap<256, KeyWrapPadding::Padded, KeyWrapDire
 // SIV, GCM-SIV, EAX and OCB: a file of their own, compiled beside the one above.
 #define ZELKOR_REFERENCE_MORE_AEADS(X)                                                                           \
     X(GcryptAes128Siv) X(GcryptAes192Siv) X(GcryptAes256Siv) X(GcryptAes128GcmSiv) X(GcryptAes256GcmSiv)      \
-    X(GcryptAes128Eax) X(GcryptAes192Eax) X(GcryptAes256Eax) X(OpenSSLAes128Ocb)
+    X(GcryptAes128Eax) X(GcryptAes192Eax) X(GcryptAes256Eax) X(OpenSSLAes128Ocb)                               \
+    X(OpenSSLAes192Ocb) X(OpenSSLAes256Ocb)
 
 // Stream ciphers and XOFs.
 #define ZELKOR_REFERENCE_STREAMS(X)                                                                              \

@@ -113,6 +113,9 @@ std::vector<Test> allSuites() {
         lean("CAST5", makeAllTests<ref::CAST5>(Algorithm::CAST5)),
         lean("Blowfish", makeAllTests<ref::Blowfish>(Algorithm::Blowfish)),
         lean("IDEA", makeAllTests<ref::IDEA>(Algorithm::IDEA)),
+        // The same OCB as AES128_OCB's, whose properties run in full.
+        lean("AES192_OCB", makeAllTests<ref::OpenSSLAes192Ocb>(Algorithm::AES192_OCB)),
+        lean("AES256_OCB", makeAllTests<ref::OpenSSLAes256Ocb>(Algorithm::AES256_OCB)),
     });
     appendKeyWraps(suites);
     // OpenSSL 3.0 squeezes once: the split-squeeze properties run on libgcrypt's

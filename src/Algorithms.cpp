@@ -46,6 +46,12 @@ constexpr AlgorithmRow withMoreWycheproof(AlgorithmRow row, std::string_view wyc
     return row;
 }
 
+// The row with the iterated check's outputs.
+constexpr AlgorithmRow withIterated(AlgorithmRow row, std::string_view directory) {
+    row.aeadVectors.iterated = directory;
+    return row;
+}
+
 // A stream cipher of 256-bit keys and 512-bit blocks with its known-answer records.
 constexpr AlgorithmRow stream(Algorithm algorithm, std::string_view name, std::size_t nonceBytes,
                               std::string_view katDirectory) {
@@ -206,7 +212,7 @@ constexpr auto kTable = std::to_array<AlgorithmRow>({
     aead(AES128_EAX, "AES128_EAX", 128, 16, 16, AeadRecords, {}, "aes_eax_test.json"),
     aead(AES192_EAX, "AES192_EAX", 192, 16, 16, AeadRecords, {}, "aes_eax_test.json"),
     aead(AES256_EAX, "AES256_EAX", 256, 16, 16, AeadRecords, {}, "aes_eax_test.json"),
-    aead(AES128_OCB, "AES128_OCB", 128, 12, 16, AeadRecords, "KAT_AES_OCB3", {}),
+    withIterated(aead(AES128_OCB, "AES128_OCB", 128, 12, 16, AeadRecords, "KAT_AES_OCB3", {}), "KAT_AES_OCB3_ITERATED"),
     cipher(Camellia, "Camellia", 128, {128, 192, 256}, "KAT_CAMELLIA", "camellia_cbc_pkcs5_test.json"),
     cipher(ARIA, "ARIA", 128, {128, 192, 256}, "KAT_ARIA", "aria_cbc_pkcs5_test.json"),
     cipher(SM4, "SM4", 128, {128, 0, 0}, "KAT_SM4", {}),
@@ -214,6 +220,8 @@ constexpr auto kTable = std::to_array<AlgorithmRow>({
     cipher(CAST5, "CAST5", 64, {128, 80, 40}, "KAT_CAST5", {}),
     cipher(Blowfish, "Blowfish", 64, {128, 64, 0}, "KAT_BLOWFISH", {}),
     cipher(IDEA, "IDEA", 64, {128, 0, 0}, "KAT_IDEA", {}),
+    withIterated(aead(AES192_OCB, "AES192_OCB", 192, 12, 16, AeadRecords, {}, {}), "KAT_AES_OCB3_ITERATED"),
+    withIterated(aead(AES256_OCB, "AES256_OCB", 256, 12, 16, AeadRecords, {}, {}), "KAT_AES_OCB3_ITERATED"),
 });
 
 constexpr bool tableInEnumOrder() {
@@ -302,7 +310,7 @@ std::vector<CheckKind> AlgorithmRow::checks() const {
 
 bool AlgorithmRow::has(CheckKind check) const {
     switch (check) {
-    case CheckKind::KnownAnswers: return !knownAnswerDirectory.empty();
+    case CheckKind::KnownAnswers: return !knownAnswerDirectory.empty() || !aeadVectors.iterated.empty();
     case CheckKind::MonteCarlo: return !monteFile.empty();
     case CheckKind::Hmac: return !hmacNist.empty() || !hmacRfc.empty() || !hmacWycheproof.empty();
     case CheckKind::Ctr: return !ctrDirectory.empty();

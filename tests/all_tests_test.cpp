@@ -226,6 +226,8 @@ std::vector<Node> fromTable(Algorithm algorithm) {
     case Algorithm::CAST5: return makeAllTests<zelkor::reference::CAST5>(algorithm);
     case Algorithm::Blowfish: return makeAllTests<zelkor::reference::Blowfish>(algorithm);
     case Algorithm::IDEA: return makeAllTests<zelkor::reference::IDEA>(algorithm);
+    case Algorithm::AES192_OCB: return makeAllTests<OpenSSLAes192Ocb>(algorithm);
+    case Algorithm::AES256_OCB: return makeAllTests<OpenSSLAes256Ocb>(algorithm);
     }
     return {};
 }

@@ -40,6 +40,7 @@ enum class Algorithm {
     AES128_EAX, AES192_EAX, AES256_EAX,
     AES128_OCB,
     Camellia, ARIA, SM4, SEED, CAST5, Blowfish, IDEA,
+    AES192_OCB, AES256_OCB,
 };
 
 // The algorithm's name as written above, e.g. "SHA512_256".
@@ -139,6 +140,9 @@ struct AlgorithmRow {
     // GCM's GMAC tests (GCM over an empty plaintext), SIV's nonce-based tests.
     struct AeadSources {
         std::string_view moreWycheproof;  // file under Wycheproof/
+        // Under Test/: the outputs of the iterated check over every key and
+        // tag length (OCB), read with the known answers.
+        std::string_view iterated;
     } aeadVectors{};
 
     // The kinds of check that apply, in makeAllTests' order.

@@ -44,6 +44,7 @@
 #include "zelkor/tests/TwoFish.hpp"
 #include "zelkor/tests/Xofs.hpp"
 #include "zelkor/tests/detail/aead/AeadKnownAnswers.hpp"
+#include "zelkor/tests/detail/aead/IteratedKnownAnswers.hpp"
 #include "zelkor/tests/detail/cipher/ModeKnownAnswers.hpp"
 #include "zelkor/tests/detail/digest/LongMessages.hpp"
 #include "zelkor/tests/detail/digest/MonteChain.hpp"
@@ -138,6 +139,7 @@ template <Aead A>
 std::vector<Test> aeadChecks(const AlgorithmRow& row, CheckKind kind) {
     switch (kind) {
     case CheckKind::KnownAnswers:
+        if (!row.aeadVectors.iterated.empty()) return aead_detail::knownAnswersWithIterated<A>(row);
         if (row.knownAnswers == KnownAnswerFormat::AeadRecords) {
             return aead_detail::knownAnswerTests<A>(row.knownAnswerDirectory, row.tagBytes);
         }
