@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "ReferencePrimitives.hpp"
+#include "zelkor/Ccm.hpp"
+#include "zelkor/Cmac.hpp"
 #include "zelkor/Gcm.hpp"
 #include "zelkor/tests/All.hpp"
 
@@ -28,6 +30,26 @@ using AES256KWInverse = OpenSSLKeyWrap<256, KeyWrapPadding::None, KeyWrapDirecti
 using AES128KWPInverse = OpenSSLKeyWrap<128, KeyWrapPadding::Padded, KeyWrapDirection::Inverse>;
 using AES192KWPInverse = OpenSSLKeyWrap<192, KeyWrapPadding::Padded, KeyWrapDirection::Inverse>;
 using AES256KWPInverse = OpenSSLKeyWrap<256, KeyWrapPadding::Padded, KeyWrapDirection::Inverse>;
+// The library's CCM, GCM and CMAC over OpenSSL's block functions.
+using Camellia128Ccm = CcmAead<Camellia128>;
+using Camellia192Ccm = CcmAead<Camellia192>;
+using Camellia256Ccm = CcmAead<Camellia256>;
+using ARIA128Ccm = CcmAead<ARIA128>;
+using ARIA192Ccm = CcmAead<ARIA192>;
+using ARIA256Ccm = CcmAead<ARIA256>;
+using ARIA128Gcm = GcmAead<ARIA128>;
+using ARIA192Gcm = GcmAead<ARIA192>;
+using ARIA256Gcm = GcmAead<ARIA256>;
+using SM4Ccm = CcmAead<SM4>;
+using SM4Gcm = GcmAead<SM4>;
+using SEEDCcm = CcmAead<SEED>;
+using SEEDGcm = GcmAead<SEED>;
+using Camellia128Cmac = CmacMac<Camellia128>;
+using Camellia192Cmac = CmacMac<Camellia192>;
+using Camellia256Cmac = CmacMac<Camellia256>;
+using ARIA128Cmac = CmacMac<ARIA128>;
+using ARIA192Cmac = CmacMac<ARIA192>;
+using ARIA256Cmac = CmacMac<ARIA256>;
 }  // namespace zelkor::reference
 
 // The reference types, by the file of reference/trees/ that instantiates them.
@@ -55,6 +77,14 @@ using AES256KWPInverse = OpenSSLKeyWrap<256, KeyWrapPadding::Padded, KeyWrapDire
 #define ZELKOR_REFERENCE_MACS(X)                                                                                 \
     X(OpenSSLCmacAes128) X(OpenSSLCmacAes192) X(OpenSSLCmacAes256) X(OpenSSLKmac128) X(OpenSSLKmac256)          \
     X(OpenSSLPoly1305) X(OpenSSLSipHash24) X(OpenSSLCmacTdes)
+// CCM and GCM over Camellia, ARIA, SM4 and SEED, and CMAC over Camellia and
+// ARIA: a file of each kind.
+#define ZELKOR_REFERENCE_CIPHER_CCMS(X)                                                                          \
+    X(Camellia128Ccm) X(Camellia192Ccm) X(Camellia256Ccm) X(ARIA128Ccm) X(ARIA192Ccm) X(ARIA256Ccm) X(SM4Ccm)   \
+    X(SEEDCcm)
+#define ZELKOR_REFERENCE_CIPHER_GCMS(X) X(ARIA128Gcm) X(ARIA192Gcm) X(ARIA256Gcm) X(SM4Gcm) X(SEEDGcm)
+#define ZELKOR_REFERENCE_CIPHER_CMACS(X)                                                                         \
+    X(Camellia128Cmac) X(Camellia192Cmac) X(Camellia256Cmac) X(ARIA128Cmac) X(ARIA192Cmac) X(ARIA256Cmac)
 #define ZELKOR_REFERENCE_KDFS(X)                                                                                 \
     X(OpenSSLHkdfSha1) X(OpenSSLHkdfSha256) X(OpenSSLHkdfSha384) X(OpenSSLHkdfSha512) X(OpenSSLPbkdf2Sha1)      \
     X(OpenSSLPbkdf2Sha224) X(OpenSSLPbkdf2Sha256) X(OpenSSLPbkdf2Sha384) X(OpenSSLPbkdf2Sha512)
@@ -73,3 +103,6 @@ ZELKOR_REFERENCE_STREAMS(ZELKOR_EXTERN_REFERENCE_TREE)
 ZELKOR_REFERENCE_KEY_WRAPS(ZELKOR_EXTERN_REFERENCE_TREE)
 ZELKOR_REFERENCE_MACS(ZELKOR_EXTERN_REFERENCE_TREE)
 ZELKOR_REFERENCE_KDFS(ZELKOR_EXTERN_REFERENCE_TREE)
+ZELKOR_REFERENCE_CIPHER_CCMS(ZELKOR_EXTERN_REFERENCE_TREE)
+ZELKOR_REFERENCE_CIPHER_GCMS(ZELKOR_EXTERN_REFERENCE_TREE)
+ZELKOR_REFERENCE_CIPHER_CMACS(ZELKOR_EXTERN_REFERENCE_TREE)

@@ -228,6 +228,25 @@ std::vector<Node> fromTable(Algorithm algorithm) {
     case Algorithm::IDEA: return makeAllTests<zelkor::reference::IDEA>(algorithm);
     case Algorithm::AES192_OCB: return makeAllTests<OpenSSLAes192Ocb>(algorithm);
     case Algorithm::AES256_OCB: return makeAllTests<OpenSSLAes256Ocb>(algorithm);
+    case Algorithm::Camellia128_CCM: return makeAllTests<Camellia128Ccm>(algorithm);
+    case Algorithm::Camellia192_CCM: return makeAllTests<Camellia192Ccm>(algorithm);
+    case Algorithm::Camellia256_CCM: return makeAllTests<Camellia256Ccm>(algorithm);
+    case Algorithm::ARIA128_CCM: return makeAllTests<ARIA128Ccm>(algorithm);
+    case Algorithm::ARIA192_CCM: return makeAllTests<ARIA192Ccm>(algorithm);
+    case Algorithm::ARIA256_CCM: return makeAllTests<ARIA256Ccm>(algorithm);
+    case Algorithm::ARIA128_GCM: return makeAllTests<ARIA128Gcm>(algorithm);
+    case Algorithm::ARIA192_GCM: return makeAllTests<ARIA192Gcm>(algorithm);
+    case Algorithm::ARIA256_GCM: return makeAllTests<ARIA256Gcm>(algorithm);
+    case Algorithm::SM4_CCM: return makeAllTests<SM4Ccm>(algorithm);
+    case Algorithm::SM4_GCM: return makeAllTests<SM4Gcm>(algorithm);
+    case Algorithm::SEED_CCM: return makeAllTests<SEEDCcm>(algorithm);
+    case Algorithm::SEED_GCM: return makeAllTests<SEEDGcm>(algorithm);
+    case Algorithm::Camellia128_CMAC: return makeAllTests<Camellia128Cmac>(algorithm);
+    case Algorithm::Camellia192_CMAC: return makeAllTests<Camellia192Cmac>(algorithm);
+    case Algorithm::Camellia256_CMAC: return makeAllTests<Camellia256Cmac>(algorithm);
+    case Algorithm::ARIA128_CMAC: return makeAllTests<ARIA128Cmac>(algorithm);
+    case Algorithm::ARIA192_CMAC: return makeAllTests<ARIA192Cmac>(algorithm);
+    case Algorithm::ARIA256_CMAC: return makeAllTests<ARIA256Cmac>(algorithm);
     }
     return {};
 }

@@ -41,6 +41,10 @@ enum class Algorithm {
     AES128_OCB,
     Camellia, ARIA, SM4, SEED, CAST5, Blowfish, IDEA,
     AES192_OCB, AES256_OCB,
+    // CCM, GCM and CMAC over the block ciphers above, one row per key size
+    Camellia128_CCM, Camellia192_CCM, Camellia256_CCM, ARIA128_CCM, ARIA192_CCM, ARIA256_CCM,
+    ARIA128_GCM, ARIA192_GCM, ARIA256_GCM, SM4_CCM, SM4_GCM, SEED_CCM, SEED_GCM,
+    Camellia128_CMAC, Camellia192_CMAC, Camellia256_CMAC, ARIA128_CMAC, ARIA192_CMAC, ARIA256_CMAC,
 };
 
 // The algorithm's name as written above, e.g. "SHA512_256".

@@ -1,0 +1,3 @@
+#include "ReferenceTrees.hpp"
+
+ZELKOR_REFERENCE_CIPHER_CCMS(ZELKOR_REFERENCE_TREE)

@@ -1,0 +1,3 @@
+#include "ReferenceTrees.hpp"
+
+ZELKOR_REFERENCE_CIPHER_CMACS(ZELKOR_REFERENCE_TREE)

@@ -1,0 +1,3 @@
+#include "ReferenceTrees.hpp"
+
+ZELKOR_REFERENCE_CIPHER_GCMS(ZELKOR_REFERENCE_TREE)
