@@ -5,6 +5,7 @@
 #include <vector>
 
 #include <gtest/gtest.h>
+#include <rapidcheck.h>
 
 #include "support/TreeRunner.hpp"
 #include "zelkor/tests/detail/run/PropertyRuns.hpp"
@@ -47,6 +48,21 @@ TEST(PropertyRuns, AnUncappedTreeStillRunsTheConfiguredCount) {
     zelkor::testsupport::runAll(second);
     EXPECT_EQ(capped->shallow, 3);
     EXPECT_GT(plain->shallow, 3);  // RapidCheck's max_success, 100 unless RC_PARAMS says otherwise
+}
+
+// A property that discards 19 draws in 20: under a cap of 2 runs it keeps
+// the discard budget of the full count, and passes rather than give up.
+TEST(PropertyRuns, ACappedPropertyMayDiscardAsMuchAsAFullOne) {
+    auto kept = std::make_shared<int>(0);
+    Tree tree = {testProperty("discards", [kept] {
+        RC_PRE(*rc::gen::inRange(0, 20) == 0);
+        ++*kept;
+    })};
+    detail::capPropertyRuns(tree, 2);
+    for (int round = 0; round < 20; ++round) {
+        EXPECT_EQ(zelkor::testsupport::runAll(tree, true).size(), 0u);
+    }
+    EXPECT_EQ(*kept, 40);
 }
 
 }  // namespace

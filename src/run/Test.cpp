@@ -127,7 +127,13 @@ PropertyResult checkProperty(const rc::detail::Property& property, const std::st
     metadata.id = id;
     metadata.description = id;
     rc::detail::TestParams params = rc::detail::configuration().testParams;
-    if (runCap > 0) params.maxSuccess = std::min(params.maxSuccess, runCap);
+    if (runCap > 0 && runCap < params.maxSuccess) {
+        // As many discarded draws allowed as the full count of runs would
+        // have: a property that must discard some draws (a key length it
+        // cannot use) would otherwise give up, under a cap, where it passes.
+        params.maxDiscardRatio = params.maxDiscardRatio * params.maxSuccess / runCap;
+        params.maxSuccess = runCap;
+    }
     const rc::detail::TestResult result = rc::detail::checkProperty(property, metadata, params);
 
     std::ostringstream report;
