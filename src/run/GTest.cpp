@@ -443,9 +443,10 @@ class RunAheadListener : public ::testing::EmptyTestEventListener {
 public:
     explicit RunAheadListener(detail::RunAhead& runAhead) : runAhead_(runAhead) {}
     void OnTestIterationStart(const ::testing::UnitTest& unit, int) override {
-        runAhead_.start(unit, [](const ::testing::TestInfo& info) -> detail::LeafRun {
+        runAhead_.start(unit, [](const ::testing::TestInfo& info) -> detail::AheadLeaf {
             const auto leaf = registeredLeaves().find(&info);
-            return leaf == registeredLeaves().end() ? detail::LeafRun{} : leaf->second.run;
+            if (leaf == registeredLeaves().end()) return {};
+            return {leaf->second.run, leaf->second.property};
         });
     }
     void OnTestIterationEnd(const ::testing::UnitTest&, int) override { runAhead_.stop(); }

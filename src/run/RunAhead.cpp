@@ -54,7 +54,7 @@ unsigned requestedJobs() {
 }
 
 void RunAhead::start(const ::testing::UnitTest& unit,
-                     const std::function<LeafRun(const ::testing::TestInfo&)>& runOf) {
+                     const std::function<AheadLeaf(const ::testing::TestInfo&)>& leafOf) {
     stop();
     slots_.clear();
     byTest_.clear();
@@ -65,10 +65,11 @@ void RunAhead::start(const ::testing::UnitTest& unit,
         for (int j = 0; j < suite.total_test_count(); ++j) {
             const auto& info = *suite.GetTestInfo(j);
             if (!info.should_run()) continue;
-            LeafRun run = runOf(info);
-            if (!run) continue;
+            AheadLeaf leaf = leafOf(info);
+            if (!leaf.run) continue;
             auto slot = std::make_unique<Slot>();
-            slot->run = std::move(run);
+            slot->run = std::move(leaf.run);
+            slot->property = leaf.property;
             byTest_.emplace(&info, slot.get());
             slots_.push_back(std::move(slot));
         }
@@ -89,6 +90,7 @@ bool RunAhead::runNext() {
         const std::size_t i = next_++;
         if (i >= slots_.size()) return false;
         Slot& slot = *slots_[i];
+        if (slot.property) continue;              // run in its turn, by its test body
         if (slot.taken.exchange(true)) continue;  // its test body runs it
         finish(slot, guarded(slot.run));
         return true;

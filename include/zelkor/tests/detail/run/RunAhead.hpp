@@ -4,7 +4,8 @@
 // order GoogleTest will run them and keep each one's outcome; the test body
 // reports the kept outcome, or runs the leaf itself when no worker has taken
 // it yet; waiting for a worker's leaf, it runs the leaves ahead meanwhile, so
-// that a long leaf does not hold every other thread back. GoogleTest's output, filters, shards, repeats and reports stay its
+// that a long leaf does not hold every other thread back. Properties run in
+// their test body (see AheadLeaf). GoogleTest's output, filters, shards, repeats and reports stay its
 // own. Off (every leaf runs in its test body) unless asked for, since the
 // primitive under test must then be safe to call from several threads; always
 // off under valgrind, whose constant-time counts are per process.
@@ -36,6 +37,15 @@ struct LeafOutcome {
 
 using LeafRun = std::function<LeafOutcome()>;
 
+// A leaf as the workers see it. A property runs only on GoogleTest's thread,
+// when its turn comes: properties run one at a time anyway (RapidCheck keeps
+// a running property's state process-wide), so the workers spend their time
+// on the other leaves meanwhile.
+struct AheadLeaf {
+    LeafRun run;
+    bool property = false;
+};
+
 // The number of threads zelkor_tests_jobs asks for: 1 when it is unset,
 // empty or under valgrind; std::invalid_argument naming the text when it is
 // not a whole number from 1 to 256.
@@ -49,9 +59,9 @@ public:
     RunAhead& operator=(const RunAhead&) = delete;
 
     // Starts the workers over the tests this iteration runs, in run order;
-    // `runOf` gives a test's leaf (an empty function for a test that is not
-    // a leaf of the tree).
-    void start(const ::testing::UnitTest& unit, const std::function<LeafRun(const ::testing::TestInfo&)>& runOf);
+    // `leafOf` gives a test's leaf (an empty run for a test that is not a
+    // leaf of the tree).
+    void start(const ::testing::UnitTest& unit, const std::function<AheadLeaf(const ::testing::TestInfo&)>& leafOf);
     // Joins the workers; outcomes not yet reported are dropped.
     void stop();
 
@@ -61,11 +71,13 @@ public:
 private:
     struct Slot {
         LeafRun run;
+        bool property = false;
         std::atomic<bool> taken{false};
         bool done = false;  // under mutex_
         LeafOutcome outcome;
     };
-    // Runs the next leaf no thread has taken; false when none is left.
+    // Runs the next leaf no thread has taken, properties left to their
+    // turn; false when none is left.
     bool runNext();
     void work();
     void finish(Slot& slot, LeafOutcome outcome);
