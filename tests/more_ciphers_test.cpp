@@ -24,6 +24,7 @@ namespace {
 using namespace zelkor;
 using tests::Algorithm;
 using testsupport::bytesOfLength;
+using testsupport::notPassed;
 using testsupport::Outcome;
 using testsupport::sizeBetween;
 
@@ -48,10 +49,8 @@ RC_GTEST_PROP(Camellia, OpenSSLAgreesWithNettle, ()) {
 template <class K>
 std::map<std::string, Outcome> knownAnswers(Algorithm algorithm) {
     testsupport::ScopedDataDir data(testsupport::sourceDataDir());
-    std::map<std::string, Outcome> out;
     const auto cases = tests::mode_detail::modeVectorTests<K>(tests::algorithmRow(algorithm));
-    for (const auto& leaf : testsupport::leaves(cases)) out[leaf.path] = testsupport::run(*leaf.test);
-    return out;
+    return testsupport::outcomesByPath(cases);
 }
 
 // The cases of the cipher's own files, leaving out Wycheproof's CBC-PKCS#7
@@ -60,14 +59,6 @@ std::map<std::string, Outcome> ownFiles(const std::map<std::string, Outcome>& al
     std::map<std::string, Outcome> out;
     for (const auto& [path, outcome] : all) {
         if (path.find(".json-") == std::string::npos) out.emplace(path, outcome);
-    }
-    return out;
-}
-
-std::set<std::string> notPassed(const std::map<std::string, Outcome>& all) {
-    std::set<std::string> out;
-    for (const auto& [path, outcome] : all) {
-        if (outcome.kind != Outcome::Kind::Passed) out.insert(path + ": " + outcome.message.substr(0, 300));
     }
     return out;
 }

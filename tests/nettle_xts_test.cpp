@@ -23,6 +23,7 @@ namespace {
 using namespace zelkor;
 using tests::Algorithm;
 using testsupport::NettleXtsAES;
+using testsupport::notPassed;
 using testsupport::Outcome;
 
 static_assert(zelkor::detail::UsesOwn_xts<NettleXtsAES<128>> && zelkor::detail::UsesOwn_unXts<NettleXtsAES<128>>,
@@ -37,18 +38,8 @@ std::map<std::string, Outcome> xtsAnswers(Algorithm algorithm) {
     row.modeVectors = {};
     row.modeVectors.xts = aes.modeVectors.xts;
     row.modeVectors.xtsWycheproof = aes.modeVectors.xtsWycheproof;
-    std::map<std::string, Outcome> out;
     const auto cases = tests::mode_detail::modeVectorTests<K>(row);
-    for (const auto& leaf : testsupport::leaves(cases)) out[leaf.path] = testsupport::run(*leaf.test);
-    return out;
-}
-
-std::set<std::string> notPassed(const std::map<std::string, Outcome>& all) {
-    std::set<std::string> out;
-    for (const auto& [path, outcome] : all) {
-        if (outcome.kind != Outcome::Kind::Passed) out.insert(path + ": " + outcome.message.substr(0, 300));
-    }
-    return out;
+    return testsupport::outcomesByPath(cases);
 }
 
 std::size_t nistCases(const std::map<std::string, Outcome>& all) {

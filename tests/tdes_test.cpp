@@ -21,6 +21,7 @@ namespace {
 
 using namespace zelkor;
 using testsupport::bytesOfLength;
+using testsupport::notPassed;
 using testsupport::Outcome;
 using testsupport::sizeBetween;
 
@@ -43,18 +44,8 @@ RC_GTEST_PROP(TDES, OpenSSLAgreesWithNettle, ()) {
 template <class K>
 std::map<std::string, Outcome> knownAnswers() {
     testsupport::ScopedDataDir data(testsupport::sourceDataDir());
-    std::map<std::string, Outcome> out;
     const auto tree = tests::makeCheckTests<K>(tests::CheckKind::ModeVectors, tests::Algorithm::TDES);
-    for (const auto& leaf : testsupport::leaves(tree)) out[leaf.path] = testsupport::run(*leaf.test);
-    return out;
-}
-
-std::set<std::string> notPassed(const std::map<std::string, Outcome>& all) {
-    std::set<std::string> out;
-    for (const auto& [path, outcome] : all) {
-        if (outcome.kind != Outcome::Kind::Passed) out.insert(path + ": " + outcome.message.substr(0, 300));
-    }
-    return out;
+    return testsupport::outcomesByPath(tree);
 }
 
 TEST(TDES, BothImplementationsPassEveryModeOfNIST) {

@@ -77,6 +77,20 @@ std::vector<RunReport> runAll(const std::vector<tests::Test>& tree, bool onlyFai
     return out;
 }
 
+std::map<std::string, Outcome> outcomesByPath(const std::vector<tests::Test>& tree) {
+    std::map<std::string, Outcome> out;
+    for (const auto& leaf : leaves(tree)) out[leaf.path] = run(*leaf.test);
+    return out;
+}
+
+std::set<std::string> notPassed(const std::map<std::string, Outcome>& outcomes) {
+    std::set<std::string> out;
+    for (const auto& [path, outcome] : outcomes) {
+        if (outcome.kind != Outcome::Kind::Passed) out.insert(path + ": " + outcome.message.substr(0, 300));
+    }
+    return out;
+}
+
 std::vector<std::string> names(const std::vector<tests::Test>& tree) {
     std::vector<std::string> out;
     for (const auto& test : tree) out.push_back(test.name());

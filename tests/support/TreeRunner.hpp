@@ -2,6 +2,8 @@
 // Runs test trees inside the project's own tests, so they can check which
 // cases of a suite pass, fail or end in an error.
 
+#include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -39,6 +41,13 @@ struct RunReport {
 
 // Runs every leaf; `onlyFailures` keeps just the ones that did not pass.
 std::vector<RunReport> runAll(const std::vector<tests::Test>& tree, bool onlyFailures = false);
+
+// Every leaf's outcome by its path.
+std::map<std::string, Outcome> outcomesByPath(const std::vector<tests::Test>& tree);
+
+// "path: message" (the message cut at 300 characters) of each outcome that
+// is not a pass.
+std::set<std::string> notPassed(const std::map<std::string, Outcome>& outcomes);
 
 // The names of the top-level entries, in order.
 std::vector<std::string> names(const std::vector<tests::Test>& tree);
