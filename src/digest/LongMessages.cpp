@@ -1,6 +1,5 @@
 #include "zelkor/tests/detail/digest/LongMessages.hpp"
 
-#include <cstdlib>
 #include <iostream>
 #include <limits>
 #include <stdexcept>
@@ -27,10 +26,7 @@ std::vector<LongRecord> longRecords(std::string_view algorithm, const std::share
 }
 
 void requireLongRuns() {
-    const char* value = std::getenv("zelkor_tests_long");
-    if (value == nullptr || std::string_view(value) != "1") {
-        throw SkipTest("long-message case (GiB of hashing): runs only when the environment sets zelkor_tests_long=1");
-    }
+    requireLongCases("long-message case (GiB of hashing)");
 }
 
 namespace {

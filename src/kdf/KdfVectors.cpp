@@ -1,7 +1,6 @@
 #include "zelkor/tests/detail/formats/KdfVectors.hpp"
 
 #include <algorithm>
-#include <cstdlib>
 #include <iterator>
 #include <optional>
 #include <utility>
@@ -215,11 +214,7 @@ void markLongCases(std::vector<Pbkdf2Vector>& vectors, std::size_t firstOfFile, 
 }
 
 void requireLongKdfRuns(const Pbkdf2Vector& vector) {
-    const char* value = std::getenv("zelkor_tests_long");
-    if (value == nullptr || std::string_view(value) != "1") {
-        throw SkipTest("long case (" + std::to_string(vector.iterations) +
-                       " iterations): runs only when the environment sets zelkor_tests_long=1");
-    }
+    requireLongCases("long case (" + std::to_string(vector.iterations) + " iterations)");
 }
 
 }  // namespace zelkor::tests::kdf_detail

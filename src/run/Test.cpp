@@ -1,9 +1,11 @@
 #include "zelkor/tests/Test.hpp"
 
 #include <algorithm>
+#include <cstdlib>
 #include <limits>
 #include <mutex>
 #include <span>
+#include <string_view>
 #include <utility>
 #include <variant>
 
@@ -29,6 +31,13 @@ Test testCase(std::string name, std::function<void()> assertion, CaseOrigin orig
 CaseOrigin lineOrigin(std::string file, std::size_t line, std::shared_ptr<const detail::VectorUsage> usage) {
     const int known = line <= static_cast<std::size_t>(std::numeric_limits<int>::max()) ? static_cast<int>(line) : 0;
     return CaseOrigin{std::move(file), known, std::move(usage)};
+}
+
+void requireLongCases(const std::string& what) {
+    const char* value = std::getenv("zelkor_tests_long");
+    if (value == nullptr || std::string_view(value) != "1") {
+        throw SkipTest(what + ": runs only when the environment sets zelkor_tests_long=1");
+    }
 }
 
 std::string CaseOrigin::where() const {

@@ -158,6 +158,8 @@ private:
 
 }  // namespace
 
+// The first checkpoint, 1,000 chained calls over the range of output lengths,
+// runs by default; the other 99 are long cases.
 std::vector<Test> monteTests(const XofShape& shape, std::string_view directory, std::string_view prefix) {
     auto usage = std::make_shared<detail::VectorUsage>(detail::vectorDirectoryPath(directory));
     const std::string fileName = std::string(prefix) + "Monte.rsp";
@@ -194,6 +196,7 @@ std::vector<Test> monteTests(const XofShape& shape, std::string_view directory, 
                     out.push_back(testCase(
                         name,
                         [chain, index, expected, name, origin] {
+                            if (index > 0) requireLongCases("long case (checkpoint after the first)");
                             assertKnownAnswers(name, {{"as checkpoint output", chain->checkpoint(index), expected}},
                                                origin);
                         },

@@ -118,6 +118,11 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// Throws SkipTest("<what>: runs only when the environment sets
+// zelkor_tests_long=1") unless the environment sets it: cases that take
+// seconds to minutes each run only when asked for.
+void requireLongCases(const std::string& what);
+
 namespace detail {
 
 template <class T>

@@ -44,7 +44,8 @@ std::vector<Test> bufferSafetyTests(const XofShape& shape);
 // The NIST files <prefix>ShortMsg.rsp, <prefix>LongMsg.rsp and
 // <prefix>VariableOut.rsp of Test/<directory>.
 std::vector<Test> knownAnswerTests(const XofShape& shape, std::string_view directory, std::string_view prefix);
-// <prefix>Monte.rsp of Test/<directory>: one case per checkpoint.
+// <prefix>Monte.rsp of Test/<directory>: one case per checkpoint, all but
+// the first long cases.
 std::vector<Test> monteTests(const XofShape& shape, std::string_view directory, std::string_view prefix);
 
 }  // namespace zelkor::tests::xof_detail
