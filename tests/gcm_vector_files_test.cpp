@@ -99,6 +99,22 @@ TEST(GcmVectorFiles, FailMarkerInAnEncryptionFileIsAVectorFileError) {
     }
 }
 
+// The records' fields are decoded as the file is read: bad hex is an error
+// at its record's line then, not a failure of the case.
+TEST(GcmVectorFiles, BadHexInARecordIsAVectorFileErrorAtItsLine) {
+    const GcmDataDir data;
+    writeFile(data.encryptionPath(), encryptionFile("250327c674aaf477aef2675748cf697"));
+    const testsupport::ScopedDataDir dir(data.root());
+    try {
+        tests::makeAESGCMTests<reference::AES128>();
+        ADD_FAILURE() << "no error";
+    } catch (const tests::detail::VectorFileError& e) {
+        EXPECT_EQ(std::string(e.what()), "vector file '" + data.encryptionPath() +
+                                             "' line 7: Tag: Not an even number of hex characters in input to "
+                                             "hexStringToBS!");
+    }
+}
+
 // Same size, old modification time: only the change time and, for a file
 // renamed over the old one, the inode tell the new records apart.
 TEST(GcmVectorFiles, FileRewrittenOrReplacedWithItsOldTimesIsReadAgain) {

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstdint>
 #include <ctime>
@@ -13,6 +14,7 @@
 #include <span>
 #include <string_view>
 
+#include "zelkor/tests/detail/bytes/ByteArena.hpp"
 #include "zelkor/tests/detail/formats/GcmVectors.hpp"
 #include "zelkor/tests/detail/run/Report.hpp"
 #include "zelkor/tests/detail/formats/VectorDirectory.hpp"
@@ -20,8 +22,31 @@
 
 namespace zelkor::tests::gcm_detail {
 
+NistGcmRecord::NistGcmRecord(detail::ByteArena& arena, const std::array<std::size_t, kFields>& sizes,
+                             std::size_t line)
+    : line_(static_cast<std::uint32_t>(std::min<std::size_t>(line, UINT32_MAX))) {
+    std::size_t total = 0;
+    for (std::size_t i = 0; i < kFields; ++i) {
+        total += sizes[i];
+        if (total > UINT32_MAX) throw detail::VectorParseError("a record of over 4 GiB at line " + std::to_string(line));
+        ends_[i] = static_cast<std::uint32_t>(total);
+    }
+    bytes_ = arena.take(total).data();
+}
+
+std::span<std::uint8_t> NistGcmRecord::field(Field f) const {
+    const std::uint32_t begin = f == 0 ? 0 : ends_[f - 1];
+    if (bytes_ == nullptr) return {};
+    return {bytes_ + begin, ends_[f] - begin};
+}
+
+std::string_view NistGcmRecord::count() const {
+    const std::span<const std::uint8_t> text = field(Count);
+    return {reinterpret_cast<const char*>(text.data()), text.size()};
+}
+
 std::string recordPlace(const std::string& file, const NistGcmRecord& record) {
-    return file + ":" + std::to_string(record.line) + " Count = " + std::string(record.count) + ": ";
+    return file + ":" + std::to_string(record.line()) + " Count = " + std::string(record.count()) + ": ";
 }
 
 void RecordFailures::throwIfAny(std::string_view caseName, std::size_t records) const {
@@ -78,28 +103,46 @@ bool sameFields(std::span<const detail::FieldView> a, std::span<const detail::Fi
     });
 }
 
-std::optional<NistGcmRecord> recordOf(std::span<const detail::FieldView> fields, std::size_t line) {
-    NistGcmRecord record;
-    record.line = line;
-    bool plaintext = false, ciphertext = false, iv = false, aad = false, tag = false;
+// The record with its fields decoded into `arena`; none when one is missing.
+// Bad hex is an error at the record's line.
+std::optional<NistGcmRecord> recordOf(std::span<const detail::FieldView> fields, std::size_t line,
+                                      const std::string& path, detail::ByteArena& arena) {
+    using Field = NistGcmRecord::Field;
+    static constexpr std::array<std::string_view, NistGcmRecord::kFields> kNames = {"Key", "IV",  "PT",   "AAD",
+                                                                                     "CT",  "Tag", "Count"};
+    std::array<const detail::FieldView*, NistGcmRecord::kFields> found{};
+    bool mustFail = false;
     for (const detail::FieldView& field : fields) {
-        const std::string_view value = field.value;
-        if (field.name == "Count") record.count = value;
-        else if (field.name == "Key") record.key = value;
-        else if (field.name == "IV") (record.iv = value, iv = true);
-        else if (field.name == "PT") (record.plaintext = value, plaintext = true);
-        else if (field.name == "AAD") (record.aad = value, aad = true);
-        else if (field.name == "CT") (record.ciphertext = value, ciphertext = true);
-        else if (field.name == "Tag") (record.tag = value, tag = true);
-        else if (field.name == "FAIL") record.mustFail = true;
+        if (field.name == "FAIL") mustFail = true;
+        for (std::size_t i = 0; i < kNames.size(); ++i) {
+            if (field.name == kNames[i]) found[i] = &field;
+        }
     }
-    if (record.count.empty() || record.key.empty() || !iv || !aad || !ciphertext || !tag ||
-        (!plaintext && !record.mustFail))
+    const auto present = [&](Field f) { return found[f] != nullptr; };
+    if (!present(Field::Count) || found[Field::Count]->value.empty() || !present(Field::Key) ||
+        found[Field::Key]->value.empty() || !present(Field::Iv) || !present(Field::Aad) ||
+        !present(Field::Ciphertext) || !present(Field::Tag) || (!present(Field::Plaintext) && !mustFail))
         return std::nullopt;
+    std::array<std::size_t, NistGcmRecord::kFields> sizes{};
+    for (std::size_t i = 0; i < Field::Count; ++i) sizes[i] = found[i] ? found[i]->value.size() / 2 : 0;
+    sizes[Field::Count] = found[Field::Count]->value.size();
+    NistGcmRecord record(arena, sizes, line);
+    record.mustFail = mustFail;
+    for (std::size_t i = 0; i < Field::Count; ++i) {
+        if (found[i] == nullptr) continue;
+        try {
+            detail::decodeHexInto(found[i]->value, record.fill(static_cast<Field>(i)));
+        } catch (const HexDecodeError& e) {
+            throw detail::VectorParseError("vector file '" + path + "' line " + std::to_string(line) + ": " +
+                                           std::string(kNames[i]) + ": " + e.what());
+        }
+    }
+    const std::string_view count = found[Field::Count]->value;
+    std::copy(count.begin(), count.end(), record.fill(Field::Count).begin());
     return record;
 }
 
-// Records with what keeps the text they point into.
+// Records with what keeps the arena they point into.
 struct OwnedRecords {
     std::shared_ptr<const void> owner;
     std::vector<NistGcmRecord> records;
@@ -130,12 +173,13 @@ NistGcmDirectory readNistGcm() {
     NistGcmDirectory dir;
     NistGcmCategoryData current;
     std::vector<NistGcmRecord> records;
-    std::shared_ptr<const detail::VectorText> currentText;
+    // Every file's fields in one arena; the texts are dropped as they are read.
+    const auto arena = std::make_shared<detail::ByteArena>();
     std::span<const detail::FieldView> currentProperties;
     std::optional<bool> encrypt;
     const auto finishCategory = [&] {
         if (!records.empty()) {
-            current.records = owning(currentText, std::move(records));
+            current.records = owning(arena, std::move(records));
             dir.categories.push_back(std::move(current));
         }
         current = {};
@@ -155,14 +199,13 @@ NistGcmDirectory readNistGcm() {
                     current.file = file.path;
                     current.name = categoryName(fileName, category.properties);
                     current.encrypt = encrypt.value_or(true);
-                    currentText = file.text;
                     currentProperties = category.properties;
                 }
                 if (!encrypt) {
                     ++dir.noDirection;
                     continue;
                 }
-                std::optional<NistGcmRecord> record = recordOf(category.record(r), line);
+                std::optional<NistGcmRecord> record = recordOf(category.record(r), line, file.path, *arena);
                 if (!record) {
                     ++dir.missingField;
                     continue;
@@ -245,7 +288,7 @@ std::vector<NistGcmCategoryData> loadNistGcm(int keyBits, detail::VectorUsage& u
     usage.addRecords(dir->records);
     if (dir->noDirection > 0) usage.skip("file name gives no direction", dir->noDirection);
     if (dir->missingField > 0) usage.skip("missing field", dir->missingField);
-    const auto ofKeySize = [keyBits](const NistGcmRecord& r) { return r.key.size() * 4 == static_cast<std::size_t>(keyBits); };
+    const auto ofKeySize = [keyBits](const NistGcmRecord& r) { return r.key().size() * 8 == static_cast<std::size_t>(keyBits); };
     std::vector<NistGcmCategoryData> out;
     std::size_t otherSize = 0;
     for (const NistGcmCategoryData& category : dir->categories) {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "zelkor/tests/Crypto.hpp"
+#include "zelkor/tests/detail/bytes/ByteArena.hpp"
 
 #if defined(__SSE2__)
 #include <immintrin.h>
@@ -113,23 +114,30 @@ std::size_t decodeWholeDigitBlocks(const unsigned char*, std::span<std::uint8_t>
 
 }  // namespace
 
-ByteString hexStringToBS(std::string_view hex) {
+namespace detail {
+
+void decodeHexInto(std::string_view hex, std::span<std::uint8_t> bytes) {
     // An odd length is reported whatever the pairs before it hold.
     if (hex.size() % 2 != 0) {
         throw HexDecodeError("Not an even number of hex characters in input to hexStringToBS!");
     }
-    return ByteString::generate(hex.size() / 2, [hex](std::span<std::uint8_t> bytes) {
-        const auto* in = reinterpret_cast<const unsigned char*>(hex.data());
-        std::size_t i = decodeWholeDigitBlocks(in, bytes);
-        for (; i < bytes.size(); ++i) {
-            const int high = kHexValue[in[2 * i]];
-            const int low = kHexValue[in[2 * i + 1]];
-            if (high < 0) throwBadPair(hex, 2 * i);
-            // Only the leading run of digits counts: a non-digit second character
-            // leaves the first digit's value alone.
-            bytes[i] = static_cast<std::uint8_t>(low < 0 ? high : (high << 4) | low);
-        }
-    });
+    const auto* in = reinterpret_cast<const unsigned char*>(hex.data());
+    std::size_t i = decodeWholeDigitBlocks(in, bytes);
+    for (; i < bytes.size(); ++i) {
+        const int high = kHexValue[in[2 * i]];
+        const int low = kHexValue[in[2 * i + 1]];
+        if (high < 0) throwBadPair(hex, 2 * i);
+        // Only the leading run of digits counts: a non-digit second character
+        // leaves the first digit's value alone.
+        bytes[i] = static_cast<std::uint8_t>(low < 0 ? high : (high << 4) | low);
+    }
+}
+
+}  // namespace detail
+
+ByteString hexStringToBS(std::string_view hex) {
+    if (hex.size() % 2 != 0) detail::decodeHexInto(hex, {});
+    return ByteString::generate(hex.size() / 2, [hex](std::span<std::uint8_t> bytes) { detail::decodeHexInto(hex, bytes); });
 }
 
 }  // namespace zelkor::tests

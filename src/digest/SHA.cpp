@@ -3,6 +3,7 @@
 #include <span>
 #include <string>
 
+#include "zelkor/tests/Crypto.hpp"
 #include "zelkor/tests/ParseNistKATs.hpp"
 #include "zelkor/tests/detail/formats/ShaHmacFields.hpp"
 #include "zelkor/tests/detail/formats/VectorDirectory.hpp"
@@ -28,13 +29,15 @@ std::vector<ShaRecord> usableRecords(std::string_view familyDir, std::string_vie
     return digestRecords(familyDir, startingWith(algorithm), usage);
 }
 
-ShaRecordViews digestRecordViews(std::string_view familyDir,
-                                 const std::function<bool(std::string_view fileName)>& keep,
-                                 const std::shared_ptr<detail::VectorUsage>& usage) {
-    ShaRecordViews out;
+namespace {
+
+// Calls `use` with the Msg, MD and Len texts and the origin of every usable
+// record, in listing, category and record order.
+template <class Use>
+void forEachDigestRecord(std::string_view familyDir, const std::function<bool(std::string_view fileName)>& keep,
+                         const std::shared_ptr<detail::VectorUsage>& usage, Use&& use) {
     const auto keepUsable = [&](detail::ViewedFile&& file) {
         usage->addFile(file.recordCount());
-        const std::size_t before = out.records.size();
         for (const detail::CategoryView& category : file.categories) {
             for (const auto& span : category.records) {
                 const auto record = category.fields.data() + span.first;
@@ -46,24 +49,46 @@ ShaRecordViews digestRecordViews(std::string_view familyDir,
                     continue;
                 }
                 usage->use();
-                out.records.push_back({*msg, *md, *len, lineOrigin(file.path, span.line, usage)});
+                use(*msg, *md, *len, lineOrigin(file.path, span.line, usage));
             }
         }
-        if (out.records.size() > before) out.texts.push_back(std::move(file.text));
     };
     detail::forEachVectorFileView(familyDir, "Len", keep, keepUsable);
-    return out;
+}
+
+HexField hexField(detail::ByteArena& arena, std::string_view text) {
+    try {
+        return {arena.hex(text), {}, true};
+    } catch (const HexDecodeError&) {
+        return {{}, arena.text(text), false};
+    }
+}
+
+}  // namespace
+
+ByteString HexField::value() const { return decoded ? ByteString(bytes) : hexStringToBS(undecoded); }
+
+ShaRecordViews digestRecordViews(std::string_view familyDir,
+                                 const std::function<bool(std::string_view fileName)>& keep,
+                                 const std::shared_ptr<detail::VectorUsage>& usage) {
+    auto arena = std::make_shared<detail::ByteArena>();
+    std::vector<ShaRecordView> records;
+    forEachDigestRecord(familyDir, keep, usage,
+                        [&](std::string_view msg, std::string_view md, std::string_view len, CaseOrigin origin) {
+                            records.push_back({hexField(*arena, msg), hexField(*arena, md), arena->text(len),
+                                               std::move(origin)});
+                        });
+    return {std::move(arena), std::move(records)};
 }
 
 std::vector<ShaRecord> digestRecords(std::string_view familyDir,
                                      const std::function<bool(std::string_view fileName)>& keep,
                                      const std::shared_ptr<detail::VectorUsage>& usage) {
-    ShaRecordViews views = digestRecordViews(familyDir, keep, usage);
     std::vector<ShaRecord> records;
-    records.reserve(views.records.size());
-    for (ShaRecordView& view : views.records) {
-        records.push_back({std::string(view.msg), std::string(view.md), std::string(view.len), std::move(view.origin)});
-    }
+    forEachDigestRecord(familyDir, keep, usage,
+                        [&](std::string_view msg, std::string_view md, std::string_view len, CaseOrigin origin) {
+                            records.push_back({std::string(msg), std::string(md), std::string(len), std::move(origin)});
+                        });
     return records;
 }
 

@@ -2,13 +2,14 @@
 
 #include <algorithm>
 #include <cctype>
-#include <deque>
 #include <map>
 #include <memory>
 #include <optional>
 #include <string>
 #include <utility>
 
+#include "zelkor/tests/Crypto.hpp"
+#include "zelkor/tests/detail/bytes/ByteArena.hpp"
 #include "zelkor/tests/detail/formats/VectorDirectory.hpp"
 
 namespace zelkor::tests::ccm_detail {
@@ -97,7 +98,7 @@ private:
             category.name = categoryName_.empty() ? fileName_ : categoryName_;
             category.file = path_;
             category.encrypt = part == &sealed_;
-            // The records' fields are views into the file's arena, which
+            // The records' fields are spans of the file's arena, which
             // every category of the file keeps alive.
             auto held = std::make_shared<HeldRecords>(HeldRecords{arena_, std::move(*part)});
             category.records = std::shared_ptr<const std::vector<NistGcmRecord>>(held, &held->records);
@@ -137,33 +138,38 @@ private:
         if (!inRecord_) return;
         inRecord_ = false;
         const std::size_t alen = length("Alen"), plen = length("Plen"), nlen = length("Nlen"), tlen = length("Tlen");
-        NistGcmRecord record;
-        record.line = recordLine_;
-        record.count = keep(value("Count"));
-        record.key = keep(value("Key"));
-        record.iv = keep(hexOf("Nonce", nlen));
-        record.aad = keep(hexOf("Adata", alen));
-        const std::string ct = hexOf("CT", plen + tlen);
-        record.ciphertext = keep(ct.substr(0, 2 * plen));
-        record.tag = keep(ct.substr(2 * plen));
         const auto result = record_.find("Result");
-        if (result != record_.end() && result->second.starts_with("Fail")) {
-            record.mustFail = true;
-        } else {
-            record.plaintext = keep(hexOf("Payload", plen));
-        }
+        const bool mustFail = result != record_.end() && result->second.starts_with("Fail");
+        const std::string key = value("Key"), nonce = hexOf("Nonce", nlen), adata = hexOf("Adata", alen);
+        const std::string ct = hexOf("CT", plen + tlen), payload = mustFail ? "" : hexOf("Payload", plen);
+        const std::string count = value("Count");
+        NistGcmRecord record(*arena_, {key.size() / 2, nlen, payload.size() / 2, alen, plen, tlen, count.size()},
+                             recordLine_);
+        record.mustFail = mustFail;
+        decode("Key", key, record.fill(NistGcmRecord::Key));
+        decode("Nonce", nonce, record.fill(NistGcmRecord::Iv));
+        decode("Adata", adata, record.fill(NistGcmRecord::Aad));
+        decode("Payload", payload, record.fill(NistGcmRecord::Plaintext));
+        // The record's tag follows its ciphertext, as in the file's CT.
+        decode("CT", ct, {record.fill(NistGcmRecord::Ciphertext).data(), plen + tlen});
+        std::copy(count.begin(), count.end(), record.fill(NistGcmRecord::Count).begin());
         (result == record_.end() ? sealed_ : opened_).push_back(std::move(record));
     }
 
     struct HeldRecords {
-        std::shared_ptr<const std::deque<std::string>> arena;
+        std::shared_ptr<const detail::ByteArena> arena;
         std::vector<NistGcmRecord> records;
     };
 
-    // A field's text, kept for as long as the records that view it.
-    std::string_view keep(std::string text) { return arena_->emplace_back(std::move(text)); }
+    void decode(const std::string& name, const std::string& hex, std::span<std::uint8_t> into) const {
+        try {
+            detail::decodeHexInto(hex, into);
+        } catch (const HexDecodeError& e) {
+            badRecord(path_, recordLine_, name + ": " + e.what());
+        }
+    }
 
-    std::shared_ptr<std::deque<std::string>> arena_ = std::make_shared<std::deque<std::string>>();
+    std::shared_ptr<detail::ByteArena> arena_ = std::make_shared<detail::ByteArena>();
     std::string path_;
     std::string fileName_;
     std::string categoryName_;
@@ -208,7 +214,7 @@ std::vector<NistGcmCategoryData> loadNistCcm(std::string_view directory, int key
             records += category.records->size();
             const bool fits = std::all_of(category.records->begin(), category.records->end(),
                                           [keyBits](const NistGcmRecord& r) {
-                                              return r.key.size() * 4 == static_cast<std::size_t>(keyBits);
+                                              return r.key().size() * 8 == static_cast<std::size_t>(keyBits);
                                           });
             if (!fits) {
                 otherSize += category.records->size();

@@ -5,7 +5,6 @@
 #include <cstdlib>
 #include <exception>
 #include <functional>
-#include <map>
 #include <memory>
 #include <optional>
 #include <set>
@@ -111,37 +110,34 @@ private:
 
 // Names already taken, so that repeats can be told apart. Each name keeps the
 // next suffix to try, so n leaves with one name cost n lookups, not n^2/2.
+// Names are kept per suite: a suite's path is held once, not with each leaf.
 class NameTable {
 public:
     NameTable() {
         const auto& unit = *::testing::UnitTest::GetInstance();
         for (int i = 0; i < unit.total_test_suite_count(); ++i) {
             const auto& suite = *unit.GetTestSuite(i);
-            for (int j = 0; j < suite.total_test_count(); ++j) {
-                taken_.insert(full(suite.name(), suite.GetTestInfo(j)->name()));
-            }
+            auto& names = taken_[suite.name()];
+            for (int j = 0; j < suite.total_test_count(); ++j) names.insert(suite.GetTestInfo(j)->name());
         }
     }
 
     std::string unique(const std::string& suite, const std::string& name) {
-        const std::string key = full(suite, name);
+        std::unordered_set<std::string>& names = taken_[suite];
         std::string candidate = name;
-        if (taken_.count(key) != 0) {
+        if (names.count(candidate) != 0) {
             // A leaf may itself be called "x#2", so a suffix can already be taken.
-            int& next = nextSuffix_.try_emplace(key, 2).first->second;
+            int& next = nextSuffix_.try_emplace(suite + '\n' + name, 2).first->second;  // '\n' occurs in neither
             do {
                 candidate = name + "#" + std::to_string(next++);
-            } while (taken_.count(full(suite, candidate)) != 0);
+            } while (names.count(candidate) != 0);
         }
-        taken_.insert(full(suite, candidate));
+        names.insert(candidate);
         return candidate;
     }
 
 private:
-    static std::string full(const std::string& suite, const std::string& name) {
-        return suite + '\n' + name;  // a newline cannot occur in either part
-    }
-    std::unordered_set<std::string> taken_;
+    std::unordered_map<std::string, std::unordered_set<std::string>> taken_;
     std::unordered_map<std::string, int> nextSuffix_;
 };
 
@@ -161,8 +157,8 @@ struct LeafKind {
     std::size_t records = 0;
 };
 
-std::map<const ::testing::TestInfo*, LeafKind>& registeredLeaves() {
-    static std::map<const ::testing::TestInfo*, LeafKind> leaves;
+std::unordered_map<const ::testing::TestInfo*, LeafKind>& registeredLeaves() {
+    static std::unordered_map<const ::testing::TestInfo*, LeafKind> leaves;
     return leaves;
 }
 

@@ -31,7 +31,7 @@ std::vector<Test> nistTests(std::string_view directory) {
     auto usage = std::make_shared<detail::VectorUsage>(detail::vectorDirectoryPath(directory));
     std::vector<Test> out;
     for (gcm_detail::NistGcmCategoryData& category : loadNistCcm(directory, A::keyLength, *usage)) {
-        CaseOrigin origin = lineOrigin(category.file, category.records->front().line, usage);
+        CaseOrigin origin = lineOrigin(category.file, category.records->front().line(), usage);
         origin.records = category.records->size();
         std::string name = category.name;
         gcm_detail::NistGcmCategory<A> run{category.name, std::string(detail::fileNameOf(category.file)),

@@ -28,7 +28,7 @@ std::vector<Test> nistCategoryTests() {
     auto usage = std::make_shared<detail::VectorUsage>(detail::vectorDirectoryPath(gcm_detail::kNistGcmDirectory));
     std::vector<Test> out;
     for (gcm_detail::NistGcmCategoryData& category : gcm_detail::loadNistGcm(K::keyLength, *usage)) {
-        CaseOrigin origin = lineOrigin(category.file, category.records->front().line, usage);
+        CaseOrigin origin = lineOrigin(category.file, category.records->front().line(), usage);
         origin.records = category.records->size();
         std::string name = category.name;
         gcm_detail::NistGcmCategory<K> run{category.name, std::string(detail::fileNameOf(category.file)),

@@ -3,12 +3,16 @@
 // its records checked, every failing one reported at its line) and one case
 // per Wycheproof test.
 
+#include <array>
 #include <cstddef>
+#include <cstdint>
 #include <exception>
 #include <memory>
 #include <optional>
+#include <span>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -17,16 +21,42 @@
 #include "zelkor/Gcm.hpp"
 #include "zelkor/tests/Crypto.hpp"
 #include "zelkor/tests/Test.hpp"
+#include "zelkor/tests/detail/bytes/ByteArena.hpp"
 #include "zelkor/tests/detail/formats/Wycheproof.hpp"
 
 namespace zelkor::tests::gcm_detail {
 
-// One record of a NIST GCM file, its fields still in hex: views into the
-// file's text, which the vector holding the record keeps alive.
-struct NistGcmRecord {
-    std::size_t line = 0;
-    std::string_view count, key, iv, plaintext, aad, ciphertext, tag;
+// One record of a NIST GCM or CCM file. Its fields lie one after another in
+// an arena that whoever holds the record keeps alive (the records' shared
+// pointer owns it); a record is a pointer and the fields' sizes, so that tens
+// of thousands of them cost little beside their bytes.
+class NistGcmRecord {
+public:
+    enum Field { Key, Iv, Plaintext, Aad, Ciphertext, Tag, Count, kFields };
+
+    // Room in `arena` for fields of these sizes (the count's in characters),
+    // which the reader fills through `fill` before the record is read.
+    NistGcmRecord(detail::ByteArena& arena, const std::array<std::size_t, kFields>& sizes, std::size_t line);
+
+    std::span<std::uint8_t> fill(Field f) { return field(f); }
+
+    std::span<const std::uint8_t> key() const { return field(Key); }
+    std::span<const std::uint8_t> iv() const { return field(Iv); }
+    std::span<const std::uint8_t> plaintext() const { return field(Plaintext); }
+    std::span<const std::uint8_t> aad() const { return field(Aad); }
+    std::span<const std::uint8_t> ciphertext() const { return field(Ciphertext); }
+    std::span<const std::uint8_t> tag() const { return field(Tag); }
+    std::string_view count() const;
+    std::size_t line() const { return line_; }
+
     bool mustFail = false;  // a decryption record marked FAIL
+
+private:
+    std::span<std::uint8_t> field(Field f) const;
+
+    std::uint8_t* bytes_ = nullptr;
+    std::array<std::uint32_t, kFields> ends_{};
+    std::uint32_t line_ = 0;
 };
 
 // What the GCM known answers run on: a block cipher with 128-bit blocks
@@ -127,11 +157,15 @@ std::string differsMessage(std::string_view what, const ByteString& known, const
 // plaintext or an exception for FAIL). Returns the failure, empty when it passes.
 template <GcmKnownAnswerType K>
 std::string checkNistRecord(bool encrypt, const NistGcmRecord& record) {
-    const std::optional<K> key = K::buildKey(hexStringToBS(record.key));
-    if (!key) return "buildKey refused the key " + std::string(record.key);
-    const ByteString iv = hexStringToBS(record.iv), aad = hexStringToBS(record.aad);
-    const ByteString plaintext = hexStringToBS(record.plaintext), ciphertext = hexStringToBS(record.ciphertext);
-    const ByteString tag = hexStringToBS(record.tag);
+    const ByteString keyBytes(record.key());
+    const std::optional<K> key = K::buildKey(keyBytes);
+    if (!key) {
+        std::ostringstream msg;
+        msg << "buildKey refused the key " << keyBytes;
+        return msg.str();
+    }
+    const ByteString iv(record.iv()), aad(record.aad()), plaintext(record.plaintext());
+    const ByteString ciphertext(record.ciphertext()), tag(record.tag());
     if (encrypt) {
         const GcmSealed sealed = sealGcm(*key, iv, aad, plaintext, tag.size());
         if (sealed.ciphertext != ciphertext) return differsMessage("ciphertext", ciphertext, sealed.ciphertext);
@@ -167,7 +201,7 @@ struct NistGcmCategory {
     void operator()() const {
         // A category's records share their IV and tag lengths.
         const NistGcmRecord& first = records->front();
-        if (std::string reason = undeclaredLengths<K>(first.iv.size() / 2, first.tag.size() / 2); !reason.empty()) {
+        if (std::string reason = undeclaredLengths<K>(first.iv().size(), first.tag().size()); !reason.empty()) {
             throw SkipTest(reason);
         }
         RecordFailures failures;

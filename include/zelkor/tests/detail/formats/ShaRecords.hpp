@@ -2,13 +2,17 @@
 // Selecting the records of NIST-style digest files (Len, Msg, MD): the
 // non-template half of SHA.hpp and of the MD5 length suite.
 
+#include <cstdint>
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "zelkor/ByteString.hpp"
 #include "zelkor/tests/Test.hpp"
+#include "zelkor/tests/detail/bytes/ByteArena.hpp"
 #include "zelkor/tests/detail/formats/CategoryViews.hpp"
 #include "zelkor/tests/detail/formats/VectorUsage.hpp"
 
@@ -30,21 +34,32 @@ std::vector<ShaRecord> digestRecords(std::string_view familyDir,
                                      const std::function<bool(std::string_view fileName)>& keep,
                                      const std::shared_ptr<detail::VectorUsage>& usage);
 
-// The field texts of one usable record as views into its file's text.
+// A hex field of a record: its bytes, decoded when the file was read, or for
+// text that is not hex the text itself, decoded when its case runs so that
+// the case reports the error.
+struct HexField {
+    std::span<const std::uint8_t> bytes;
+    std::string_view undecoded;
+    bool decoded = true;
+
+    ByteString value() const;
+};
+
+// One usable record, its fields in the arena of the records that hold it.
 struct ShaRecordView {
-    std::string_view msg;
-    std::string_view md;
+    HexField msg;
+    HexField md;
     std::string_view len;
     CaseOrigin origin;
 };
 
-// Usable records as views, with the texts of the files they point into.
+// Usable records, with the arena their fields are in: what a suite keeps is
+// the bytes the records hold, not the files' texts.
 struct ShaRecordViews {
-    std::vector<std::shared_ptr<const detail::VectorText>> texts;
+    std::shared_ptr<const detail::ByteArena> arena;
     std::vector<ShaRecordView> records;
 };
 
-// digestRecords as views: what a suite keeps is the files' texts, once.
 ShaRecordViews digestRecordViews(std::string_view familyDir,
                                  const std::function<bool(std::string_view fileName)>& keep,
                                  const std::shared_ptr<detail::VectorUsage>& usage);
