@@ -88,12 +88,12 @@ TEST(WycheproofReader, AnythingButWhitespaceAfterTheDocumentIsAnError) {
 }
 
 TEST(WycheproofReader, FileCutInsideAHugeStringGivesAShortError) {
-    const std::string cut = oneTest(", \"msg\": \"" + std::string(20u << 20, 'a'));
+    const std::string cut = oneTest(", \"msg\": \"" + std::string(2u << 20, 'a'));
     const std::string error = errorOf(cut.substr(0, cut.size() - 5));
     EXPECT_LT(error.size(), 400u) << error.substr(0, 400);
     EXPECT_NE(error.find("malformed JSON in vector file 'x.json'"), std::string::npos) << error.substr(0, 400);
     EXPECT_NE(error.find("missing closing quote; last read: '\"aaaa"), std::string::npos) << error.substr(0, 400);
-    EXPECT_NE(error.find("... (20971521 bytes)"), std::string::npos) << error.substr(0, 400);
+    EXPECT_NE(error.find("... (2097153 bytes)"), std::string::npos) << error.substr(0, 400);
 }
 
 TEST(WycheproofReader, NumberOfTestsMustCountTheTestsPresent) {
@@ -119,9 +119,9 @@ TEST(WycheproofReader, SizeOutOfRangeIsAnErrorAtItsValue) {
 // still parses: never a crash (run under the sanitizers too).
 TEST(WycheproofReader, TruncatedOrDamagedFileIsAnError) {
     const std::string text = readVectorFileText(installed("aes_gcm_test.json"));
-    for (std::size_t length = 0; length < text.size(); length += 4999)
+    for (std::size_t length = 0; length < text.size(); length += 9973)
         EXPECT_NE(errorOf(text.substr(0, length)).find("'x.json'"), std::string::npos) << length;
-    for (std::size_t at = 7; at < text.size(); at += 3001) {
+    for (std::size_t at = 7; at < text.size(); at += 6007) {
         std::string damaged = text;
         damaged[at] = static_cast<char>(damaged[at] ^ 0x5c);
         const std::string error = errorOf(damaged);

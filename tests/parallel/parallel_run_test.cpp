@@ -12,7 +12,8 @@
 
 #include <gtest/gtest.h>
 
-#include "ReferencePrimitives.hpp"
+#include "OpenSSLAES.hpp"
+#include "OpenSSLDigests.hpp"
 #include "support/DataDir.hpp"
 #include "support/TreeRunner.hpp"
 #include "zelkor/tests/AES.hpp"
