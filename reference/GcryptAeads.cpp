@@ -1,6 +1,7 @@
 #include "GcryptAeads.hpp"
 
 #include <stdexcept>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -37,7 +38,7 @@ void check(gcry_error_t error, GcryptAeadMode mode, const char* call) {
 // Closes the handle at the end of a call.
 class Handle {
 public:
-    Handle(GcryptAeadMode mode, const ByteString& key, const ByteString& nonce, const ByteString& aad) {
+    Handle(GcryptAeadMode mode, const ByteString& key, const ByteString& nonce, std::span<const ByteString> aads) {
         static const bool ready = gcry_check_version(nullptr) != nullptr;
         if (!ready) throw std::runtime_error("libgcrypt: gcry_check_version failed");
         // SIV's key is two AES keys.
@@ -53,10 +54,12 @@ public:
         check(gcry_cipher_open(&handle_, algorithm, modeOf(mode), 0), mode, "gcry_cipher_open");
         check(gcry_cipher_setkey(handle_, key.data(), key.size()), mode, "gcry_cipher_setkey");
         if (mode == GcryptAeadMode::Siv) {
-            // Each call is one header, the empty AAD included; then the nonce, if any.
+            // Each call is one header, an empty string included; then the nonce, if any.
             const std::uint8_t none = 0;
-            check(gcry_cipher_authenticate(handle_, aad.size() > 0 ? aad.data() : &none, aad.size()), mode,
-                  "gcry_cipher_authenticate");
+            for (const ByteString& aad : aads) {
+                check(gcry_cipher_authenticate(handle_, aad.size() > 0 ? aad.data() : &none, aad.size()), mode,
+                      "gcry_cipher_authenticate");
+            }
             if (nonce.size() > 0) {
                 check(gcry_cipher_setiv(handle_, nonce.data(), nonce.size()), mode, "gcry_cipher_setiv");
             }
@@ -64,6 +67,7 @@ public:
         }
         check(gcry_cipher_setiv(handle_, nonce.size() > 0 ? nonce.data() : nullptr, nonce.size()), mode,
               "gcry_cipher_setiv");
+        const ByteString& aad = aads.front();  // one string: checked by requireLengths
         if (aad.size() > 0) {
             check(gcry_cipher_authenticate(handle_, aad.data(), aad.size()), mode, "gcry_cipher_authenticate");
         }
@@ -77,7 +81,13 @@ private:
     gcry_cipher_hd_t handle_ = nullptr;
 };
 
-void requireLengths(GcryptAeadMode mode, std::size_t nonceBytes, std::size_t tagBytes) {
+void requireLengths(GcryptAeadMode mode, std::size_t nonceBytes, std::size_t tagBytes, std::size_t aadStrings) {
+    // SIV: any number of headers up to libgcrypt's 126, the nonce's included.
+    const bool siv = mode == GcryptAeadMode::Siv;
+    if (siv ? aadStrings > 125 : aadStrings != 1) {
+        throw std::invalid_argument(std::string(nameOf(mode)) + ": " + std::to_string(aadStrings) +
+                                    " associated-data strings not accepted");
+    }
     if (!acceptsNonce(mode, nonceBytes)) {
         throw std::invalid_argument(std::string(nameOf(mode)) + ": nonce of " + std::to_string(nonceBytes) +
                                     " bytes not accepted");
@@ -96,9 +106,9 @@ bool acceptsTag(GcryptAeadMode mode, std::size_t bytes) {
     return mode == GcryptAeadMode::Eax ? bytes >= 1 && bytes <= 16 : bytes == 16;
 }
 
-AeadSealed seal(GcryptAeadMode mode, const ByteString& key, const ByteString& nonce, const ByteString& aad,
+AeadSealed seal(GcryptAeadMode mode, const ByteString& key, const ByteString& nonce, std::span<const ByteString> aad,
                 const ByteString& plaintext, std::size_t tagBytes) {
-    requireLengths(mode, nonce.size(), tagBytes);
+    requireLengths(mode, nonce.size(), tagBytes, aad.size());
     const Handle handle(mode, key, nonce, aad);
     // The whole text in one call, marked as the last.
     check(gcry_cipher_final(handle.get()), mode, "gcry_cipher_final");
@@ -113,8 +123,8 @@ AeadSealed seal(GcryptAeadMode mode, const ByteString& key, const ByteString& no
 }
 
 std::optional<ByteString> open(GcryptAeadMode mode, const ByteString& key, const ByteString& nonce,
-                               const ByteString& aad, const ByteString& ciphertext, const ByteString& tag) {
-    requireLengths(mode, nonce.size(), tag.size());
+                               std::span<const ByteString> aad, const ByteString& ciphertext, const ByteString& tag) {
+    requireLengths(mode, nonce.size(), tag.size(), aad.size());
     const Handle handle(mode, key, nonce, aad);
     // The SIVs decrypt with the tag as their counter: they need it first.
     if (mode != GcryptAeadMode::Eax) {

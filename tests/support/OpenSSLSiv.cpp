@@ -42,9 +42,13 @@ int intLength(std::size_t n) {
     return static_cast<int>(n);
 }
 
-// Key, expected tag (opening) and the headers: the AAD, then the nonce unless empty.
-detail::CipherCtx start(const ByteString& key, const ByteString& nonce, const ByteString& aad,
+// Key, expected tag (opening) and the headers: each AAD string, then the nonce unless empty.
+detail::CipherCtx start(const ByteString& key, const ByteString& nonce, std::span<const ByteString> aads,
                         const ByteString* expectedTag, int encrypt) {
+    if (aads.size() > kMaxAadStrings) {
+        throw std::invalid_argument("AES-SIV: " + std::to_string(aads.size()) +
+                                    " associated-data strings, takes at most " + std::to_string(kMaxAadStrings));
+    }
     detail::CipherCtx ctx = detail::newCipherCtx();
     detail::check(EVP_CipherInit_ex(ctx.get(), cipherFor(key.size()), nullptr, nullptr, nullptr, encrypt),
                   "EVP_CipherInit_ex");
@@ -56,9 +60,11 @@ detail::CipherCtx start(const ByteString& key, const ByteString& nonce, const By
     detail::check(EVP_CipherInit_ex(ctx.get(), nullptr, nullptr, key.data(), nullptr, encrypt), "EVP_CipherInit_ex");
     const std::uint8_t none = 0;
     int written = 0;
-    detail::check(EVP_CipherUpdate(ctx.get(), nullptr, &written, aad.size() > 0 ? aad.data() : &none,
-                                   intLength(aad.size())),
-                  "EVP_CipherUpdate (AAD)");
+    for (const ByteString& aad : aads) {
+        detail::check(EVP_CipherUpdate(ctx.get(), nullptr, &written, aad.size() > 0 ? aad.data() : &none,
+                                       intLength(aad.size())),
+                      "EVP_CipherUpdate (AAD)");
+    }
     if (nonce.size() > 0) {
         detail::check(EVP_CipherUpdate(ctx.get(), nullptr, &written, nonce.data(), intLength(nonce.size())),
                       "EVP_CipherUpdate (nonce)");
@@ -72,8 +78,8 @@ void requireTag(std::size_t tagBytes) {
 
 }  // namespace
 
-AeadSealed seal(const ByteString& key, const ByteString& nonce, const ByteString& aad, const ByteString& plaintext,
-                std::size_t tagBytes) {
+AeadSealed seal(const ByteString& key, const ByteString& nonce, std::span<const ByteString> aad,
+                const ByteString& plaintext, std::size_t tagBytes) {
     requireTag(tagBytes);
     const detail::CipherCtx ctx = start(key, nonce, aad, nullptr, 1);
     std::vector<std::uint8_t> ciphertext(plaintext.size() + 16);
@@ -89,7 +95,7 @@ AeadSealed seal(const ByteString& key, const ByteString& nonce, const ByteString
     return {ByteString(std::move(ciphertext)), ByteString(std::move(tag))};
 }
 
-std::optional<ByteString> open(const ByteString& key, const ByteString& nonce, const ByteString& aad,
+std::optional<ByteString> open(const ByteString& key, const ByteString& nonce, std::span<const ByteString> aad,
                                const ByteString& ciphertext, const ByteString& tag) {
     requireTag(tag.size());
     const detail::CipherCtx ctx = start(key, nonce, aad, &tag, 0);

@@ -1,12 +1,14 @@
 #pragma once
-// AES-SIV with a classic fault, over libgcrypt's correct one: the tag is right,
-// the ciphertext wrong. It seals and opens consistently, so only known answers
-// show the fault.
+// AES-SIVs with classic faults, over libgcrypt's correct one. Each seals and
+// opens consistently, so only known answers (and, for the joined strings, the
+// split-AAD property) show the fault.
 
 #include <cstddef>
 #include <optional>
 #include <span>
+#include <stdexcept>
 #include <string>
+#include <vector>
 #include <utility>
 
 #include "OpenSSLOneShot.hpp"
@@ -56,6 +58,53 @@ private:
 
     Inner inner_;
     ByteString key_;
+};
+
+// Joins the associated-data strings into one before S2V, so that ["ab"] and
+// ["a", "b"] authenticate alike; right for one string.
+class SivJoinedAadStrings {
+    using Inner = reference::GcryptAes128Siv;
+
+public:
+    static constexpr int keyLength = 256;
+    static constexpr std::size_t maxAadStrings = Inner::maxAadStrings;
+
+    static std::optional<SivJoinedAadStrings> buildKey(const ByteString& bytes) {
+        std::optional<Inner> inner = Inner::buildKey(bytes);
+        if (!inner) return std::nullopt;
+        return SivJoinedAadStrings(std::move(*inner));
+    }
+    static bool acceptsNonce(std::size_t bytes) { return Inner::acceptsNonce(bytes); }
+    static bool acceptsTag(std::size_t bytes) { return Inner::acceptsTag(bytes); }
+
+    AeadSealed seal(const ByteString& nonce, const ByteString& aad, const ByteString& plaintext,
+                    std::size_t tagBytes) const {
+        return inner_.seal(nonce, aad, plaintext, tagBytes);
+    }
+    std::optional<ByteString> open(const ByteString& nonce, const ByteString& aad, const ByteString& ciphertext,
+                                   const ByteString& tag) const {
+        return inner_.open(nonce, aad, ciphertext, tag);
+    }
+    AeadSealed seal(const ByteString& nonce, std::span<const ByteString> aad, const ByteString& plaintext,
+                    std::size_t tagBytes) const {
+        return inner_.seal(nonce, joined(aad), plaintext, tagBytes);
+    }
+    std::optional<ByteString> open(const ByteString& nonce, std::span<const ByteString> aad,
+                                   const ByteString& ciphertext, const ByteString& tag) const {
+        return inner_.open(nonce, joined(aad), ciphertext, tag);
+    }
+
+private:
+    explicit SivJoinedAadStrings(Inner inner) : inner_(std::move(inner)) {}
+
+    static ByteString joined(std::span<const ByteString> aad) {
+        if (aad.size() > maxAadStrings) throw std::invalid_argument("too many associated-data strings");
+        ByteString out;
+        for (const ByteString& part : aad) out = out + part;
+        return out;
+    }
+
+    Inner inner_;
 };
 
 }  // namespace zelkor::testsupport::mutants

@@ -18,7 +18,10 @@ namespace zelkor::tests {
 // nonce another one (left out when the only nonce is the empty one); and the
 // case "UndeclaredLengthsAreRefused": undeclared nonce and tag lengths (0, one
 // more and one less than each declared length, and 8, 12, 16, 24 and 32
-// bytes) are refused by seal and open with an exception.
+// bytes) are refused by seal and open with an exception. A type declaring
+// more than one associated-data string adds "AadStringsAreKeptApart" (the
+// same bytes split in two strings give another tag) and the case
+// "AadStringCountIsDeclared" (the declared number is taken, one more refused).
 template <Aead A>
 std::vector<Test> makeAeadPropertyTests() {
     using namespace aead_detail;
@@ -33,6 +36,10 @@ std::vector<Test> makeAeadPropertyTests() {
         tests.push_back(testProperty("OtherNonceOtherOutput", &otherNonceOtherOutput<A>));
     }
     tests.push_back(testCase("UndeclaredLengthsAreRefused", &undeclaredLengthsAreRefused<A>));
+    if constexpr (maxAadStringsOf<A>() > 1) {
+        tests.push_back(testProperty("AadStringsAreKeptApart", &aadStringsAreKeptApart<A>));
+        tests.push_back(testCase("AadStringCountIsDeclared", &aadStringCountIsDeclared<A>));
+    }
     return {testGroup("AEAD properties", std::move(tests))};
 }
 

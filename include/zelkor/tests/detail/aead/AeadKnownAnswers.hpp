@@ -1,6 +1,7 @@
 #pragma once
 // Known answers for any AEAD: records of Key, IV, AAD, Plaintext, Ciphertext
-// and Tag (a record with a Result is one to refuse), and Wycheproof AEAD files.
+// and Tag (a record with a Result is one to refuse; AAD2, AAD3 ... further
+// associated-data strings after AAD), and Wycheproof AEAD files.
 
 #include <memory>
 #include <optional>
@@ -15,6 +16,7 @@
 #include "zelkor/tests/Crypto.hpp"
 #include "zelkor/tests/ParseNistKATs.hpp"
 #include "zelkor/tests/Test.hpp"
+#include "zelkor/tests/detail/aead/AadStrings.hpp"
 #include "zelkor/tests/detail/aead/GcmKnownAnswers.hpp"
 #include "zelkor/tests/detail/formats/GcmVectors.hpp"
 #include "zelkor/tests/detail/formats/VectorDirectory.hpp"
@@ -25,6 +27,7 @@ namespace zelkor::tests::aead_detail {
 struct AeadRecord {
     std::string name;  // "<file name>-<COUNT>"
     std::string key, iv, aad, plaintext, ciphertext, tag;
+    std::vector<std::string> moreAad;  // AAD2, AAD3 ...
     bool mustFail = false;
 };
 
@@ -37,15 +40,19 @@ void runAeadRecord(const AeadRecord& record, const CaseOrigin& origin) {
         !reason.empty()) {
         throw SkipTest(reason);
     }
+    if (const std::size_t strings = record.moreAad.size() + 1; strings > maxAadStringsOf<A>()) {
+        throw SkipTest(aadStringsNotAccepted(strings));
+    }
     const std::optional<A> key = A::buildKey(hexStringToBS(record.key));
     if (!key) throw AssertionFailure(record.name + ": buildKey refused the key " + record.key);
-    const ByteString iv = hexStringToBS(record.iv), aad = hexStringToBS(record.aad);
+    const ByteString iv = hexStringToBS(record.iv);
+    const std::vector<ByteString> aad = aadStrings(record.aad, record.moreAad);
     const ByteString plaintext = hexStringToBS(record.plaintext), ciphertext = hexStringToBS(record.ciphertext);
     const ByteString tag = hexStringToBS(record.tag);
     if (record.mustFail) {
         std::optional<ByteString> opened;
         try {
-            opened = key->open(iv, aad, ciphertext, tag);
+            opened = openWithAad(*key, iv, aad, ciphertext, tag);
         } catch (const std::exception&) {
             return;
         }
@@ -57,8 +64,8 @@ void runAeadRecord(const AeadRecord& record, const CaseOrigin& origin) {
         }
         return;
     }
-    const AeadSealed sealed = key->seal(iv, aad, plaintext, tag.size());
-    const std::optional<ByteString> opened = key->open(iv, aad, ciphertext, tag);
+    const AeadSealed sealed = sealWithAad(*key, iv, aad, plaintext, tag.size());
+    const std::optional<ByteString> opened = openWithAad(*key, iv, aad, ciphertext, tag);
     if (!opened) throw AssertionFailure(record.name + ": open rejected the tag of a correct record");
     assertKnownAnswers(record.name,
                        {{"as ciphertext", sealed.ciphertext, ciphertext},
@@ -70,7 +77,8 @@ void runAeadRecord(const AeadRecord& record, const CaseOrigin& origin) {
 // One case per record of every file of Test/<directory>, named
 // "<file name>-<COUNT>" and located at its record; records missing a field
 // or of another key size are skipped and counted. A record may name its IV
-// "Nonce"; one without a Tag has its last `tagBytes` bytes of Ciphertext as
+// "Nonce", and may add associated-data strings AAD2, AAD3 ...; one of more
+// strings than A declares is skipped and counted. One without a Tag has its last `tagBytes` bytes of Ciphertext as
 // the tag.
 template <Aead A>
 std::vector<Test> knownAnswerTests(std::string_view directory, std::size_t tagBytes = 16) {
@@ -95,6 +103,7 @@ std::vector<Test> knownAnswerTests(std::string_view directory, std::size_t tagBy
                 field("Key", record.key);
                 field(lookup(fields, "IV") ? "IV" : "Nonce", record.iv);
                 field("AAD", record.aad);
+                record.moreAad = moreAadFields(fields);
                 field("Plaintext", record.plaintext);
                 field("Ciphertext", record.ciphertext);
                 if (lookup(fields, "Tag") || !complete || record.ciphertext.size() < tagBytes * 2) {
@@ -115,6 +124,7 @@ std::vector<Test> knownAnswerTests(std::string_view directory, std::size_t tagBy
                                                &record.ciphertext, &record.tag}) {
                     (void)hexStringToBS(*hex);  // odd hex: an error when the tree is built
                 }
+                (void)aadStrings(record.aad, record.moreAad);
                 record.mustFail = lookup(fields, "Result").has_value();
                 record.name = fileName + "-" + count;
                 usage->use();

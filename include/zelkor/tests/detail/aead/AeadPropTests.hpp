@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <optional>
 #include <ostream>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -248,6 +249,68 @@ void undeclaredLengthsAreRefused() {
     if (!failures.empty()) {
         throw AssertionFailure("lengths the type does not declare must be refused with an exception: " + failures);
     }
+}
+
+// For a type taking several associated-data strings: each string is its own
+// component, so the same bytes split in two give another tag (an S2V over
+// their concatenation would not) and open only under the same split; a list
+// of one string seals as the one-string member does.
+template <Aead A>
+void aadStringsAreKeptApart(const ByteString& keyMaterial, const ByteString& material) {
+    const A key = keyOrDiscard<A>(keyMaterial);
+    const AeadInputs in = drawInputs<A>(material);
+    const ByteString aad = in.aad.size() >= 2 ? in.aad : in.aad + ByteString{0x61, 0x62};
+    const std::size_t cut = *rc::gen::inRange<std::size_t>(1, aad.size());
+    const std::array<ByteString, 1> whole = {aad};
+    const std::array<ByteString, 2> split = {aad.take(cut), aad.drop(cut)};
+    const std::string where = "AAD of " + std::to_string(aad.size()) + " bytes split at byte " + std::to_string(cut);
+    const AeadSealed one = key.seal(in.nonce, std::span<const ByteString>(whole), in.plaintext, in.tagBytes);
+    if (one != key.seal(in.nonce, aad, in.plaintext, in.tagBytes)) {
+        RC_FAIL("a list of one string sealed otherwise than the one-string seal");
+    }
+    const AeadSealed two = key.seal(in.nonce, std::span<const ByteString>(split), in.plaintext, in.tagBytes);
+    if (two.tag == one.tag) RC_FAIL(where + " gave the tag of the whole AAD as one string");
+    const std::optional<ByteString> opened =
+        key.open(in.nonce, std::span<const ByteString>(split), two.ciphertext, two.tag);
+    if (!opened) RC_FAIL("open refused what seal gave with the " + where);
+    detail::requireSameBytes("open of seal with two AAD strings == the plaintext", *opened, in.plaintext);
+    if (key.open(in.nonce, std::span<const ByteString>(whole), two.ciphertext, two.tag)) {
+        RC_FAIL("open took the whole AAD as one string for what was sealed with the " + where);
+    }
+}
+
+// The declared number of associated-data strings is taken, with the longest
+// declared nonce (SIV's nonce is one more component); one more is refused by
+// seal and open with an exception.
+template <Aead A>
+void aadStringCountIsDeclared() {
+    const std::optional<A> key = A::buildKey(ByteString(std::vector<std::uint8_t>(A::keyLength / 8, 0x5a)));
+    if (!key) throw std::runtime_error("buildKey refused a key of keyLength bits");
+    if (nonceLengths<A>().empty() || tagLengths<A>().empty()) {
+        throw std::runtime_error("no declared nonce or tag length");
+    }
+    const ByteString nonce(std::vector<std::uint8_t>(nonceLengths<A>().back(), 0x33)), plaintext{4, 5, 6, 7};
+    const std::size_t tagBytes = tagLengths<A>().back();
+    std::vector<ByteString> aad;
+    for (std::size_t i = 0; i <= maxAadStringsOf<A>(); ++i) aad.push_back(ByteString{static_cast<std::uint8_t>(i)});
+    const std::span<const ByteString> declared(aad.data(), maxAadStringsOf<A>()), tooMany(aad);
+    const AeadSealed sealed = key->seal(nonce, declared, plaintext, tagBytes);
+    if (key->open(nonce, declared, sealed.ciphertext, sealed.tag) != plaintext) {
+        throw AssertionFailure("open did not give back what seal took with " + std::to_string(declared.size()) +
+                               " associated-data strings, the declared number");
+    }
+    const std::string count = std::to_string(tooMany.size()) + " associated-data strings";
+    try {
+        (void)key->seal(nonce, tooMany, plaintext, tagBytes);
+    } catch (const std::exception&) {
+        try {
+            (void)key->open(nonce, tooMany, sealed.ciphertext, sealed.tag);
+        } catch (const std::exception&) {
+            return;
+        }
+        throw AssertionFailure("open took " + count + ", one more than declared");
+    }
+    throw AssertionFailure("seal took " + count + ", one more than declared");
 }
 
 }  // namespace zelkor::tests::aead_detail
