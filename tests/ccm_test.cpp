@@ -82,11 +82,12 @@ TEST(Ccm, ReaderTakesLengthsKeysAndResultsAsTheFilesGiveThem) {
     const auto& records = *categories[0].records;
     ASSERT_EQ(records.size(), 2u);
     EXPECT_TRUE(records[0].mustFail);
-    EXPECT_EQ(records[1].aad, "");
-    EXPECT_EQ(records[1].ciphertext, "0a");
-    EXPECT_EQ(records[1].tag, "0b0c0d0e");
-    EXPECT_EQ(records[1].plaintext, "7f");
-    EXPECT_EQ(records[1].line, 14u);
+    EXPECT_EQ(ByteString(records[1].aad()), ByteString());
+    EXPECT_EQ(ByteString(records[1].ciphertext()), ByteString({0x0a}));
+    EXPECT_EQ(ByteString(records[1].tag()), ByteString({0x0b, 0x0c, 0x0d, 0x0e}));
+    EXPECT_EQ(ByteString(records[1].plaintext()), ByteString({0x7f}));
+    EXPECT_EQ(records[1].count(), "1");
+    EXPECT_EQ(records[1].line(), 14u);
     try {
         (void)tests::ccm_detail::parseNistCcm("Y.rsp", "Plen = 2\nTlen = 4\nNlen = 7\nAlen = 0\nKey = 00\nCount = 3\n"
                                                         "Nonce = 01020304050607\nAdata = 00\nPayload = 0102\nCT = 01\n");
