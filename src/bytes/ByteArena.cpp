@@ -30,10 +30,7 @@ std::span<std::uint8_t> ByteArena::take(std::size_t bytes) {
 }
 
 std::span<const std::uint8_t> ByteArena::hex(std::string_view hex) {
-    // Checked before anything is taken, so that a bad field costs nothing.
-    if (hex.size() % 2 != 0) {
-        decodeHexInto(hex, {});
-    }
+    if (hex.size() % 2 != 0) decodeHexInto(hex, {});  // throws before any room is taken
     const std::span<std::uint8_t> out = take(hex.size() / 2);
     decodeHexInto(hex, out);
     return out;

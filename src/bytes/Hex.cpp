@@ -136,8 +136,9 @@ void decodeHexInto(std::string_view hex, std::span<std::uint8_t> bytes) {
 }  // namespace detail
 
 ByteString hexStringToBS(std::string_view hex) {
-    if (hex.size() % 2 != 0) detail::decodeHexInto(hex, {});
-    return ByteString::generate(hex.size() / 2, [hex](std::span<std::uint8_t> bytes) { detail::decodeHexInto(hex, bytes); });
+    if (hex.size() % 2 != 0) detail::decodeHexInto(hex, {});  // throws before anything is allocated
+    return ByteString::generate(hex.size() / 2,
+                                [hex](std::span<std::uint8_t> bytes) { detail::decodeHexInto(hex, bytes); });
 }
 
 }  // namespace zelkor::tests
