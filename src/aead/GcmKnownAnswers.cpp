@@ -150,6 +150,7 @@ struct OwnedRecords {
 
 std::shared_ptr<const std::vector<NistGcmRecord>> owning(std::shared_ptr<const void> owner,
                                                          std::vector<NistGcmRecord>&& records) {
+    records.shrink_to_fit();  // held for the whole run
     auto held = std::make_shared<OwnedRecords>(OwnedRecords{std::move(owner), std::move(records)});
     return std::shared_ptr<const std::vector<NistGcmRecord>>(held, &held->records);
 }

@@ -75,8 +75,14 @@ bool isDisabledTest(std::string_view suite, std::string_view name) {
 }
 
 std::string whyFilterSelectsNothing(std::string_view filter, const std::vector<std::string>& fullNames) {
+    return whyFilterSelectsNothing(filter, fullNames.size(),
+                                   [&](std::string_view f) { return countSelected(f, fullNames); });
+}
+
+std::string whyFilterSelectsNothing(std::string_view filter, std::size_t total,
+                                    const std::function<std::size_t(std::string_view)>& countSelected) {
     const std::string quoted = "--gtest_filter='" + std::string(filter) + "'";
-    if (fullNames.empty()) return "the test tree holds no test";
+    if (total == 0) return "the test tree holds no test";
     const SplitFilter parts = split(filter);
     if (parts.hasNegative) {
         std::string withQuestionMarks(filter);
@@ -85,11 +91,11 @@ std::string whyFilterSelectsNothing(std::string_view filter, const std::vector<s
                           "' except '" + std::string(parts.negative) +
                           "'; a '-' starts the negative patterns, so a group or test name holding '-' needs '?' "
                           "in a filter";
-        const std::size_t rescued = countSelected(withQuestionMarks, fullNames);
+        const std::size_t rescued = countSelected(withQuestionMarks);
         if (rescued > 0) out += " ('" + withQuestionMarks + "' selects " + tests(rescued) + ")";
         return out;
     }
-    return quoted + " selects none of the " + tests(fullNames.size()) +
+    return quoted + " selects none of the " + tests(total) +
            ": each pattern must match a whole name 'Suite.test', the suite being the path of group names joined "
            "with '/' (--gtest_list_tests lists them)";
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <deque>
 #include <exception>
 #include <functional>
 #include <memory>
@@ -15,6 +16,7 @@
 #include <unordered_map>
 #include <unordered_set>
 #include <utility>
+#include <variant>
 
 #include <cxxabi.h>
 #include <gtest/gtest.h>
@@ -40,9 +42,9 @@ using detail::LeafOutcome;
 
 // Runs one known-answer case; nothing here touches GoogleTest, so that it can
 // run on any thread.
-LeafOutcome runCase(const TestCase& test) {
+LeafOutcome runCase(const std::function<void()>& run) {
     try {
-        test.run();
+        run();
         return {};
     } catch (const SkipTest& skip) {
         return {LeafOutcome::Kind::Skipped, skip.what()};
@@ -55,8 +57,8 @@ LeafOutcome runCase(const TestCase& test) {
     }
 }
 
-LeafOutcome runProperty(const TestProperty& test, const std::string& id) {
-    PropertyResult result = test.check(id);
+LeafOutcome runProperty(const std::function<PropertyResult(const std::string&)>& check, const std::string& id) {
+    PropertyResult result = check(id);
     switch (result.status) {
     case PropertyResult::Status::Passed: return {};
     case PropertyResult::Status::Failed: return {LeafOutcome::Kind::PropertyFailed, std::move(result.report)};
@@ -92,25 +94,69 @@ void report(const LeafOutcome& outcome, const char* file, int line) {
 // Set while runTree runs the tree with zelkor_tests_jobs above 1.
 detail::RunAhead* activeRunAhead = nullptr;
 
+// A registered leaf: its case (with its origin, which the summary reads) or
+// its property with the identifier RapidCheck files it under. GoogleTest keeps
+// the leaf's name, so none is kept here.
+struct CaseLeaf {
+    std::function<void()> run;
+    CaseOrigin origin;
+};
+struct PropertyLeaf {
+    std::function<PropertyResult(const std::string& id)> check;
+    std::string id;
+};
+using LeafKind = std::variant<CaseLeaf, PropertyLeaf>;
+
+// Every registered leaf, in a deque so that a leaf never moves once
+// registered (GoogleTest's factories and the run table point at it), and the
+// run table from GoogleTest's tests to them.
+std::deque<LeafKind>& leafStore() {
+    static std::deque<LeafKind> leaves;
+    return leaves;
+}
+
+std::unordered_map<const ::testing::TestInfo*, const LeafKind*>& registeredLeaves() {
+    static std::unordered_map<const ::testing::TestInfo*, const LeafKind*> leaves;
+    return leaves;
+}
+
+// A pointer is all the run holds, so the function needs no allocation.
+detail::LeafRun leafRun(const LeafKind* leaf) {
+    if (std::holds_alternative<PropertyLeaf>(*leaf)) {
+        return [leaf] {
+            const auto& held = std::get<PropertyLeaf>(*leaf);
+            return runProperty(held.check, held.id);
+        };
+    }
+    return [leaf] { return runCase(std::get<CaseLeaf>(*leaf).run); };
+}
+
 // One GoogleTest test per leaf: it reports what its leaf gave, run here or
-// ahead on another thread.
+// ahead on another thread. Known-answer failures are reported at their
+// record in the vector file.
 class LeafTest : public ::testing::Test {
 public:
-    LeafTest(detail::LeafRun run, const char* file, int line) : run_(std::move(run)), file_(file), line_(line) {}
+    explicit LeafTest(const LeafKind* leaf) : leaf_(leaf) {}
     void TestBody() override {
+        const char* file = nullptr;
+        int line = -1;
+        if (const auto* test = std::get_if<CaseLeaf>(leaf_); test && !test->origin.file.empty()) {
+            file = test->origin.file.c_str();
+            line = test->origin.line > 0 ? test->origin.line : -1;
+        }
         const auto& info = *::testing::UnitTest::GetInstance()->current_test_info();
-        report(activeRunAhead ? activeRunAhead->outcome(info, run_) : run_(), file_, line_);
+        const detail::LeafRun run = leafRun(leaf_);
+        report(activeRunAhead ? activeRunAhead->outcome(info, run) : run(), file, line);
     }
 
 private:
-    detail::LeafRun run_;
-    const char* file_;
-    int line_;
+    const LeafKind* leaf_;
 };
 
 // Names already taken, so that repeats can be told apart. Each name keeps the
 // next suffix to try, so n leaves with one name cost n lookups, not n^2/2.
-// Names are kept per suite: a suite's path is held once, not with each leaf.
+// The names are views of GoogleTest's own copies, which live as long as the
+// process; a suite's path is held once, not with each leaf.
 class NameTable {
 public:
     NameTable() {
@@ -122,8 +168,9 @@ public:
         }
     }
 
+    // A name not yet taken in `suite`; `take` it once registered.
     std::string unique(const std::string& suite, const std::string& name) {
-        std::unordered_set<std::string>& names = taken_[suite];
+        const std::unordered_set<std::string_view>& names = taken_[suite];
         std::string candidate = name;
         if (names.count(candidate) != 0) {
             // A leaf may itself be called "x#2", so a suffix can already be taken.
@@ -132,12 +179,13 @@ public:
                 candidate = name + "#" + std::to_string(next++);
             } while (names.count(candidate) != 0);
         }
-        names.insert(candidate);
         return candidate;
     }
 
+    void take(const ::testing::TestInfo& info) { taken_[info.test_suite_name()].insert(info.name()); }
+
 private:
-    std::unordered_map<std::string, std::unordered_set<std::string>> taken_;
+    std::unordered_map<std::string, std::unordered_set<std::string_view>> taken_;
     std::unordered_map<std::string, int> nextSuffix_;
 };
 
@@ -145,28 +193,21 @@ std::string join(const std::string& suite, const std::string& group) {
     return suite.empty() ? group : suite + "/" + group;
 }
 
-// What the summary needs to know of each registered leaf.
-struct LeafKind {
-    detail::LeafRun run;
-    bool property = false;
-    std::shared_ptr<const detail::VectorUsage> usage;
-    // Where its records are, to count shared records once: a view of the
-    // path in the case's origin, which `run` keeps alive.
-    std::string_view file;
-    int line = 0;
-    std::size_t records = 0;
-};
-
-std::unordered_map<const ::testing::TestInfo*, LeafKind>& registeredLeaves() {
-    static std::unordered_map<const ::testing::TestInfo*, LeafKind> leaves;
-    return leaves;
-}
-
 // With `Consume`, each leaf is moved out of the tree into its registration
-// rather than copied: a tree built only to be run is not held twice while
-// it is registered (its known-answer cases hold their records).
+// rather than copied, and each group's list is freed once registered: a tree
+// built only to be run is not held twice while it is registered (its
+// known-answer cases hold their records).
 template <bool Consume>
 using TreeRef = std::conditional_t<Consume, std::vector<Test>&, const std::vector<Test>&>;
+
+template <bool Consume, typename T>
+T takeOrCopy(T& held) {
+    if constexpr (Consume) {
+        return std::move(held);
+    } else {
+        return held;
+    }
+}
 
 template <bool Consume>
 void registerAll(TreeRef<Consume> tests, const std::string& suite, NameTable& names) {
@@ -174,44 +215,36 @@ void registerAll(TreeRef<Consume> tests, const std::string& suite, NameTable& na
     for (auto& test : tests) {
         if (auto* group = std::get_if<TestGroup>(&test.node)) {
             registerAll<Consume>(group->tests, join(suite, group->name), names);
-        } else if (auto* leaf = std::get_if<TestCase>(&test.node)) {
-            const std::string name = names.unique(leafSuite, leaf->name);
-            std::shared_ptr<const TestCase> shared;
-            if constexpr (Consume) {
-                shared = std::make_shared<const TestCase>(std::move(*leaf));
-            } else {
-                shared = std::make_shared<const TestCase>(*leaf);
-            }
-            // Known-answer cases are filed under their record, so XML and JSON
-            // reports point at the vector file.
-            const CaseOrigin& origin = shared->origin;
-            const bool located = !origin.file.empty();
-            detail::LeafRun run = [shared] { return runCase(*shared); };
-            const char* file = located ? origin.file.c_str() : nullptr;
-            const int line = located && origin.line > 0 ? origin.line : -1;
-            const auto* info = ::testing::RegisterTest(
-                leafSuite.c_str(), name.c_str(), nullptr, nullptr, located ? origin.file.c_str() : __FILE__,
-                located ? origin.line : __LINE__,
-                [run, file, line]() -> ::testing::Test* { return new LeafTest(run, file, line); });
-            registeredLeaves()[info] = {std::move(run), false, origin.usage, origin.file, origin.line, origin.records};
-        } else {
-            auto& held = std::get<TestProperty>(test.node);
-            const std::string name = names.unique(leafSuite, held.name);
-            TestProperty prop = [&]() -> TestProperty {
-                if constexpr (Consume) {
-                    return std::move(held);
-                } else {
-                    return held;
-                }
-            }();
-            detail::LeafRun run = [prop = std::move(prop), id = leafSuite + "/" + name] {
-                return runProperty(prop, id);
-            };
-            const auto* info = ::testing::RegisterTest(
-                leafSuite.c_str(), name.c_str(), nullptr, nullptr, __FILE__, __LINE__,
-                [run]() -> ::testing::Test* { return new LeafTest(run, nullptr, -1); });
-            registeredLeaves()[info] = {std::move(run), true, nullptr, {}, 0, 0};
+            if constexpr (Consume) std::vector<Test>().swap(group->tests);
+            continue;
         }
+        std::string name;
+        const char* file = __FILE__;
+        int line = __LINE__;
+        LeafKind* leaf = nullptr;
+        if (auto* held = std::get_if<TestCase>(&test.node)) {
+            name = names.unique(leafSuite, held->name);
+            leaf = &leafStore().emplace_back(
+                CaseLeaf{takeOrCopy<Consume>(held->run), takeOrCopy<Consume>(held->origin)});
+            const auto& stored = std::get<CaseLeaf>(*leaf);
+            // Known-answer cases are filed under their record, so XML and
+            // JSON reports point at the vector file.
+            if (!stored.origin.file.empty()) {
+                file = stored.origin.file.c_str();
+                line = stored.origin.line;
+            }
+        } else {
+            auto& property = std::get<TestProperty>(test.node);
+            name = names.unique(leafSuite, property.name);
+            leaf = &leafStore().emplace_back(PropertyLeaf{takeOrCopy<Consume>(property.check), leafSuite + "/" + name});
+        }
+        const LeafKind* registered = leaf;
+        const auto* info = ::testing::RegisterTest(leafSuite.c_str(), name.c_str(), nullptr, nullptr, file, line,
+                                                   [registered]() -> ::testing::Test* {
+                                                       return new LeafTest(registered);
+                                                   });
+        names.take(*info);
+        registeredLeaves()[info] = registered;
     }
 }
 
@@ -234,10 +267,10 @@ struct UsageRun {
     std::size_t records = 0;
     std::size_t cases = 0;
 
-    void add(const LeafKind& leaf, const ::testing::TestResult& result) {
+    void add(const CaseOrigin& origin, const ::testing::TestResult& result) {
         if (result.Skipped()) return;
         ++cases;
-        if (leaf.line <= 0 || places.emplace(leaf.file, leaf.line).second) records += leaf.records;
+        if (origin.line <= 0 || places.emplace(origin.file, origin.line).second) records += origin.records;
     }
 };
 
@@ -261,13 +294,14 @@ std::vector<RootSummary> summarise(const ::testing::UnitTest& unit) {
             const auto& info = *suite.GetTestInfo(j);
             if (!info.should_run()) continue;
             const auto leaf = registeredLeaves().find(&info);
-            const bool property = leaf != registeredLeaves().end() && leaf->second.property;
+            const auto* test = leaf != registeredLeaves().end() ? std::get_if<CaseLeaf>(leaf->second) : nullptr;
+            const bool property = leaf != registeredLeaves().end() && !test;
             (property ? it->properties : it->cases).add(*info.result());
-            const detail::VectorUsage* usage = leaf != registeredLeaves().end() ? leaf->second.usage.get() : nullptr;
+            const detail::VectorUsage* usage = test ? test->origin.usage.get() : nullptr;
             if (!usage) continue;
             auto run = std::find_if(it->usages.begin(), it->usages.end(), [&](const auto& u) { return u.usage == usage; });
             if (run == it->usages.end()) run = it->usages.insert(it->usages.end(), UsageRun{usage, {}, 0, 0});
-            run->add(leaf->second, *info.result());
+            run->add(test->origin, *info.result());
         }
     }
     return roots;
@@ -341,21 +375,32 @@ public:
     bool nothingSelected() const { return nothingSelected_; }
 
     void OnTestProgramStart(const ::testing::UnitTest& unit) override {
-        std::vector<std::string> names;
-        std::size_t selected = 0, disabledOnly = 0;
+        std::size_t total = 0, selected = 0, disabledOnly = 0;
         const std::string filter = GTEST_FLAG_GET(filter);
-        for (int i = 0; i < unit.total_test_suite_count(); ++i) {
-            const auto& suite = *unit.GetTestSuite(i);
-            for (int j = 0; j < suite.total_test_count(); ++j) {
-                const auto& info = *suite.GetTestInfo(j);
-                if (info.should_run()) return;
-                names.push_back(std::string(suite.name()) + "." + info.name());
-                if (!detail::filterSelects(filter, names.back())) continue;
-                const bool disabled = detail::isDisabledTest(suite.name(), info.name());
-                if (disabled && !GTEST_FLAG_GET(also_run_disabled_tests)) ++disabledOnly;
-                else ++selected;
+        // Calls `visit` with each test's full name "Suite.test", one buffer
+        // reused: a tree may hold tens of thousands.
+        auto forEachTest = [&unit](const auto& visit) {
+            std::string fullName;
+            for (int i = 0; i < unit.total_test_suite_count(); ++i) {
+                const auto& suite = *unit.GetTestSuite(i);
+                for (int j = 0; j < suite.total_test_count(); ++j) {
+                    const auto& info = *suite.GetTestInfo(j);
+                    fullName.assign(suite.name()).append(".").append(info.name());
+                    if (!visit(info, fullName)) return;
+                }
             }
-        }
+        };
+        bool anyRuns = false;
+        forEachTest([&](const ::testing::TestInfo& info, const std::string& fullName) {
+            if (info.should_run()) return !(anyRuns = true);
+            ++total;
+            if (!detail::filterSelects(filter, fullName)) return true;
+            const bool disabled = detail::isDisabledTest(info.test_suite_name(), info.name());
+            if (disabled && !GTEST_FLAG_GET(also_run_disabled_tests)) ++disabledOnly;
+            else ++selected;
+            return true;
+        });
+        if (anyRuns) return;
         const auto shards = sharding();
         if (shards && selected > 0) {
             message_ = "zelkor-tests: GTEST_SHARD_INDEX=" + std::to_string(shards->second) + " of " +
@@ -369,7 +414,14 @@ public:
             message_ += "--gtest_filter='" + filter + "' selects only disabled tests (names starting with DISABLED_); "
                         "--gtest_also_run_disabled_tests runs them";
         } else {
-            message_ += detail::whyFilterSelectsNothing(filter, names);
+            message_ += detail::whyFilterSelectsNothing(filter, total, [&](std::string_view other) {
+                std::size_t count = 0;
+                forEachTest([&](const ::testing::TestInfo&, const std::string& fullName) {
+                    count += detail::filterSelects(other, fullName) ? 1 : 0;
+                    return true;
+                });
+                return count;
+            });
         }
     }
 
@@ -442,7 +494,7 @@ public:
         runAhead_.start(unit, [](const ::testing::TestInfo& info) -> detail::AheadLeaf {
             const auto leaf = registeredLeaves().find(&info);
             if (leaf == registeredLeaves().end()) return {};
-            return {leaf->second.run, leaf->second.property};
+            return {leafRun(leaf->second), std::holds_alternative<PropertyLeaf>(*leaf->second)};
         });
     }
     void OnTestIterationEnd(const ::testing::UnitTest&, int) override { runAhead_.stop(); }

@@ -5,6 +5,8 @@
 // where GoogleTest does not say: whether a shard with no test belongs to a
 // selection that has tests elsewhere, and why a filter selects nothing.
 
+#include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,5 +24,10 @@ bool isDisabledTest(std::string_view suite, std::string_view name);
 // GoogleTest read it, and what to write instead when a '-' inside a name was
 // taken for the start of the negative patterns.
 std::string whyFilterSelectsNothing(std::string_view filter, const std::vector<std::string>& fullNames);
+
+// The same for `total` tests held elsewhere: `countSelected(f)` counts those
+// filter `f` selects, so that the names need not be gathered in one list.
+std::string whyFilterSelectsNothing(std::string_view filter, std::size_t total,
+                                    const std::function<std::size_t(std::string_view)>& countSelected);
 
 }  // namespace zelkor::tests::detail
