@@ -65,6 +65,48 @@ TEST(AeadProperties, EachFaultIsCaught) {
     EXPECT_TRUE(fails<FaultyChaCha20Poly1305<AeadFault::AcceptsUndeclaredNonceLength>>("UndeclaredLengthsAreRefused"));
 }
 
+// OpenSSL's OCB declaring only 1-byte tags, optionally sealing and opening
+// every message under one fixed nonce.
+template <bool IgnoresNonce>
+class OneByteTagOcb {
+    using Inner = reference::OpenSSLAes128Ocb;
+
+public:
+    static constexpr int keyLength = Inner::keyLength;
+    static std::optional<OneByteTagOcb> buildKey(const ByteString& bytes) {
+        std::optional<Inner> inner = Inner::buildKey(bytes);
+        if (!inner) return std::nullopt;
+        return OneByteTagOcb(std::move(*inner));
+    }
+    static bool acceptsNonce(std::size_t bytes) { return Inner::acceptsNonce(bytes); }
+    static bool acceptsTag(std::size_t bytes) { return bytes == 1; }
+    AeadSealed seal(const ByteString& nonce, const ByteString& aad, const ByteString& plaintext,
+                    std::size_t tagBytes) const {
+        return inner_.seal(used(nonce), aad, plaintext, tagBytes);
+    }
+    std::optional<ByteString> open(const ByteString& nonce, const ByteString& aad, const ByteString& ciphertext,
+                                   const ByteString& tag) const {
+        return inner_.open(used(nonce), aad, ciphertext, tag);
+    }
+
+private:
+    explicit OneByteTagOcb(Inner inner) : inner_(std::move(inner)) {}
+    static ByteString used(const ByteString& nonce) {
+        return IgnoresNonce ? ByteString(std::vector<std::uint8_t>(nonce.size(), 0x5a)) : nonce;
+    }
+    Inner inner_;
+};
+
+// A 1-byte tag matches a changed message once in 256: over a thousand cases
+// a check judging one change each would fail a correct OCB almost surely.
+TEST(AeadProperties, ShortTagsAreNotFailedForChanceMatches) {
+    for (int run = 0; run < 10; ++run) {
+        EXPECT_FALSE(fails<OneByteTagOcb<false>>("AnyChangedBitIsRejected")) << "run " << run;
+        EXPECT_FALSE(fails<OneByteTagOcb<false>>("OtherNonceOtherOutput")) << "run " << run;
+    }
+    EXPECT_TRUE(fails<OneByteTagOcb<true>>("OtherNonceOtherOutput"));
+}
+
 TEST(AeadBufferSafety, PassesOnCorrectAeadsAndCatchesAnOverRead) {
     const auto failures = [](std::vector<tests::Test> tree) {
         std::vector<std::string> out;

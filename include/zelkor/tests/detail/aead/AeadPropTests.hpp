@@ -128,7 +128,15 @@ void sealThenOpen(const ByteString& keyMaterial, const ByteString& material) {
     detail::requireSameBytes("open of seal == the plaintext", *opened, in.plaintext);
 }
 
-// One bit of the ciphertext, the tag, the AAD or the nonce changed.
+// How many independent changes bring a chance match of `bits` random bits
+// down to 2^-64 for all of them at once. A short tag (OCB takes 1 byte) matches
+// a changed message by chance once in 2^(8 * bytes); a correct AEAD must not
+// fail for that, so a short output is judged over several changes, and only
+// when every one of them goes unnoticed. Tags of 8 bytes or more take one.
+inline std::size_t changesToJudge(std::size_t bits) { return bits == 0 ? 1 : (64 + bits - 1) / bits; }
+
+// One bit of the ciphertext, the tag, the AAD or the nonce changed (a few
+// neighbouring bits in turn under a short tag, see changesToJudge).
 template <Aead A>
 void anyChangedBitIsRejected(const ByteString& keyMaterial, const ByteString& material) {
     const A key = keyOrDiscard<A>(keyMaterial);
@@ -138,12 +146,27 @@ void anyChangedBitIsRejected(const ByteString& keyMaterial, const ByteString& ma
     const std::array<const char*, 4> names = {"ciphertext", "tag", "AAD", "nonce"};
     const std::size_t which = *rc::gen::inRange<std::size_t>(0, parts.size());
     RC_PRE(parts[which]->size() > 0);
-    const std::size_t bit = *rc::gen::inRange<std::size_t>(0, parts[which]->size() * 8);
-    *parts[which] = flipBit(*parts[which], bit);
-    if (const auto opened = key.open(in.nonce, in.aad, sealed.ciphertext, sealed.tag)) {
-        RC_FAIL(std::string("open gave ") + std::to_string(opened->size()) + " bytes of plaintext with bit " +
-                std::to_string(bit) + " of the " + names[which] + " changed");
+    const std::size_t bits = parts[which]->size() * 8;
+    const std::size_t first = *rc::gen::inRange<std::size_t>(0, bits);
+    // A changed tag is never the right one, whatever its length.
+    const bool tagChanged = parts[which] == &sealed.tag;
+    const std::size_t changes = tagChanged ? 1 : std::min(bits, changesToJudge(8 * sealed.tag.size()));
+    const ByteString original = *parts[which];
+    std::optional<ByteString> opened;
+    for (std::size_t i = 0; i < changes; ++i) {
+        *parts[which] = flipBit(original, (first + i) % bits);
+        opened = key.open(in.nonce, in.aad, sealed.ciphertext, sealed.tag);
+        if (!opened) return;
     }
+    std::string message = std::string("open gave ") + std::to_string(opened->size()) +
+                          " bytes of plaintext with bit " + std::to_string(first) + " of the " + names[which] +
+                          " changed";
+    if (changes > 1) {
+        message += " (and with each of the " + std::to_string(changes - 1) + " bits after it changed instead: a " +
+                   std::to_string(sealed.tag.size()) + "-byte tag is judged over " + std::to_string(changes) +
+                   " changes)";
+    }
+    RC_FAIL(message);
 }
 
 // A tag one byte longer than the one sealed, its last byte wrong, is refused;
@@ -179,18 +202,29 @@ void sameInputsSameOutput(const ByteString& keyMaterial, const ByteString& mater
     detail::requireSameBytes("tag of the same inputs twice", first.tag, second.tag);
 }
 
-// Not for a deterministic AEAD, whose only nonce is the empty one.
+// Not for a deterministic AEAD, whose only nonce is the empty one. A short
+// output is compared under a few other nonces (see changesToJudge), each one
+// bit away from the first.
 template <Aead A>
 void otherNonceOtherOutput(const ByteString& keyMaterial, const ByteString& material) {
     const A key = keyOrDiscard<A>(keyMaterial);
     const AeadInputs in = drawInputs<A>(material);
     RC_PRE(!in.nonce.empty());
-    const ByteString other = flipBit(in.nonce, *rc::gen::inRange<std::size_t>(0, in.nonce.size() * 8));
     const AeadSealed first = key.seal(in.nonce, in.aad, in.plaintext, in.tagBytes);
-    const AeadSealed second = key.seal(other, in.aad, in.plaintext, in.tagBytes);
-    if (first.tag == second.tag && (in.plaintext.size() == 0 || first.ciphertext == second.ciphertext)) {
-        RC_FAIL("two nonces gave the same ciphertext and tag");
+    const std::size_t outputBits = 8 * (first.ciphertext.size() + first.tag.size());
+    RC_PRE(outputBits > 0);  // no output can tell two nonces apart
+    const std::size_t nonceBits = in.nonce.size() * 8;
+    const std::size_t bit = *rc::gen::inRange<std::size_t>(0, nonceBits);
+    const std::size_t changes = std::min(nonceBits, changesToJudge(outputBits));
+    for (std::size_t i = 0; i < changes; ++i) {
+        const AeadSealed second =
+            key.seal(flipBit(in.nonce, (bit + i) % nonceBits), in.aad, in.plaintext, in.tagBytes);
+        if (first.tag != second.tag || first.ciphertext != second.ciphertext) return;
     }
+    RC_FAIL(changes == 1 ? std::string("two nonces gave the same ciphertext and tag")
+                         : std::to_string(changes + 1) + " nonces gave the same ciphertext and tag (a " +
+                               std::to_string(outputBits / 8) + "-byte output is judged over " +
+                               std::to_string(changes) + " other nonces)");
 }
 
 // Lengths an implementation may take without declaring them: 0, one more and
